@@ -5,7 +5,9 @@
 #include <string>
 
 // The only way the runs reach the user. The Qt window, the batch command and
-// the tests each implement it. Texts are program text (Windows-1252).
+// the tests each implement it. Messages are UTF-8, like every exception's
+// what(); data from documents and tables (Windows-1252) is converted with
+// platform::Cp1252ToUtf8 before it enters a message.
 namespace trasvelo::core {
 
 // The file-open dialog OpenDialogXML.

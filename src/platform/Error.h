@@ -16,8 +16,8 @@ struct ErrorPlace {
 };
 
 // Every failure of the platform layer and of the conversion is one of these.
-// what() is the message shown to the user, complete on its own: it already
-// names the file or table where that helps the user act.
+// what() is the message shown to the user (UTF-8), complete on its own: it
+// already names the file or table where that helps the user act.
 class Error : public std::runtime_error {
  public:
   explicit Error(const std::string& message, ErrorPlace place = {})

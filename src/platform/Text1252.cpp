@@ -198,7 +198,7 @@ bool EqualsIgnoreCase1252(std::string_view a, std::string_view b) {
 }
 
 std::string NotAnIntegerMessage(std::string_view text) {
-  return "'" + std::string(text) + "' is not a valid integer value";
+  return "'" + Cp1252ToUtf8(text) + "' is not a valid integer value";
 }
 
 int32_t StrToInt(std::string_view text) {
@@ -225,7 +225,7 @@ uint64_t HexToInt(std::string_view text) {
   const char* end = text.data() + text.size();
   auto [p, ec] = std::from_chars(text.data(), end, value, 16);
   if (text.empty() || ec != std::errc() || p != end) {
-    throw ConversionError(NotAnIntegerMessage(text));
+    throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
   }
   return value;
 }

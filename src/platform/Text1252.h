@@ -33,9 +33,11 @@ bool EqualsIgnoreCase1252(std::string_view a, std::string_view b);
 // after them, within the 32-bit signed range. Anything else throws
 // ConversionError("'<text>' is not a valid integer value").
 int32_t StrToInt(std::string_view text);
-// The same for a hexadecimal number without prefix, letters in either case.
+// The same for a hexadecimal number without prefix, letters in either case;
+// `text` is native (UTF-8) text such as a command-line argument.
 uint64_t HexToInt(std::string_view text);
-// "'<text>' is not a valid integer value"
+// "'<text>' is not a valid integer value" for program text, as a message
+// (UTF-8, as every message).
 std::string NotAnIntegerMessage(std::string_view text);
 
 }  // namespace trasvelo::platform
