@@ -7,6 +7,7 @@
 // document into the working tables, "importar" writes the solved timetable
 // back into one. Exit status 0 when the run completed, 1 when it ended on a
 // failure, 2 for a wrong command line.
+#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -70,6 +71,7 @@ bool ComprobarMarcos(trasvelo::app::InterfazLote& ui, const std::string& archivo
 
 int main(int argc, char** argv) {
   using namespace trasvelo;
+  std::setlocale(LC_TIME, "");  // the export dates its document in the user's format
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     std::fputs(kUso, stdout);

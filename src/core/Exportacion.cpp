@@ -28,8 +28,8 @@ using platform::XmlNode;
 
 bool EnBlanco(const std::string& texto) { return AllTrim(texto).empty(); }
 
-// The system's short date and long time; in the C locale, which has
-// neither, day/month/four-digit year and 24-hour time.
+// The system's short date and long time; in the C locale (C.UTF-8 too),
+// which has neither, day/month/four-digit year and 24-hour time.
 std::string FechaServicio() {
   const std::time_t ahora = std::time(nullptr);
   std::tm local{};
@@ -37,7 +37,8 @@ std::string FechaServicio() {
   const char* nombre = std::setlocale(LC_TIME, nullptr);
   const std::string locale = nombre ? nombre : "C";
   std::string formato = "%d/%m/%Y %H:%M:%S";
-  if (locale != "C" && locale != "POSIX") {
+  const bool sinFormato = locale == "C" || locale == "POSIX" || locale.rfind("C.", 0) == 0;
+  if (!sinFormato) {
     formato = std::string(nl_langinfo(D_FMT)) + " " + nl_langinfo(T_FMT);
   }
   char texto[128];

@@ -1,0 +1,260 @@
+// The batch command as a script runs it: its exit status, what it writes on
+// standard output and standard error, and the working tables it leaves.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/TableDump.h"
+#include "support/TempDir.h"
+
+namespace trasvelo::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+struct Salida {
+  int estado = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs `programa` with these arguments and WINEPREFIX set to `prefijo`.
+Salida Ejecutar(const fs::path& programa, const std::vector<std::string>& argumentos,
+                const fs::path& prefijo) {
+  TempDir capturas;
+  const fs::path out = capturas / "out";
+  const fs::path err = capturas / "err";
+  pid_t pid = fork();
+  if (pid < 0)
+    std::abort();
+  if (pid == 0) {
+    int fo = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int fe = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int fi = open("/dev/null", O_RDONLY);
+    if (fo < 0 || fe < 0 || fi < 0)
+      _exit(126);
+    dup2(fi, 0);
+    dup2(fo, 1);
+    dup2(fe, 2);
+    setenv("WINEPREFIX", prefijo.c_str(), 1);
+    std::vector<char*> argv;
+    std::string nombre = programa.string();
+    argv.push_back(nombre.data());
+    std::vector<std::string> copia = argumentos;
+    for (auto& a : copia)
+      argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(nombre.c_str(), argv.data());
+    _exit(127);
+  }
+  int estado = 0;
+  waitpid(pid, &estado, 0);
+  Salida s;
+  s.estado = WIFEXITED(estado) ? WEXITSTATUS(estado) : 128 + WTERMSIG(estado);
+  s.out = ReadFile(out);
+  s.err = ReadFile(err);
+  return s;
+}
+
+using Instantanea = std::map<std::string, std::pair<fs::file_time_type, std::string>>;
+
+Instantanea Fotografiar(const fs::path& dir) {
+  Instantanea foto;
+  for (const auto& entrada : fs::directory_iterator(dir)) {
+    foto[entrada.path().filename().string()] = {entrada.last_write_time(),
+                                                ReadFile(entrada.path())};
+  }
+  return foto;
+}
+
+// An exchange document with these time frames (code and name) and one slot
+// for each.
+std::string DocumentoConMarcos(const std::vector<std::string>& codigos) {
+  std::string marcos;
+  std::string tramos;
+  int n = 0;
+  for (const auto& codigo : codigos) {
+    marcos += "<grupo_datos><dato nombre_dato=\"X_JORNADA\">" + codigo +
+              "</dato><dato nombre_dato=\"D_JORNADA\">Jornada " + codigo +
+              "</dato><dato nombre_dato=\"F_INICIO\">01/09/2026</dato>"
+              "<dato nombre_dato=\"F_FIN\">30/06/2027</dato></grupo_datos>";
+    ++n;
+    tramos += "<grupo_datos><dato nombre_dato=\"X_TRAMO\">" + std::to_string(n) +
+              "</dato><dato nombre_dato=\"T_HORCEN\">hora</dato>"
+              "<dato nombre_dato=\"N_INICIO\">" +
+              std::to_string(480 + n) +
+              "</dato><dato nombre_dato=\"N_FIN\">600</dato>"
+              "<dato nombre_dato=\"X_JORNADA\">" +
+              codigo + "</dato></grupo_datos>";
+  }
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO><BLOQUE_DATOS>"
+         "<grupo_datos seq=\"JORNADAS_ESCOLARES\">" +
+         marcos + "</grupo_datos><grupo_datos seq=\"TRAMOS_HORARIOS\">" + tramos +
+         "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n";
+}
+
+class LoteTest : public ::testing::Test {
+ protected:
+  LoteTest() { fs::create_directories(trabajo); }
+
+  Salida Lote(const std::vector<std::string>& argumentos) {
+    return Ejecutar(TRASVELO_LOTE, argumentos, prefijo.path());
+  }
+  std::string Documento(const std::string& nombre, const std::string& contenido) {
+    WriteFile(documentos / nombre, contenido);
+    return (documentos / nombre).string();
+  }
+
+  TempDir prefijo;
+  TempDir documentos;
+  fs::path trabajo = prefijo / "drive_c/VTEMP";
+  const std::string muestra = (SourceDir() / "data/muestra/centro.xml").string();
+};
+
+TEST_F(LoteTest, HelpAndWrongCommandLines) {
+  Salida ayuda = Lote({"--help"});
+  EXPECT_EQ(ayuda.estado, 0);
+  EXPECT_THAT(ayuda.out, HasSubstr("trasvelo-lote exportar ARCHIVO.xml"));
+  EXPECT_THAT(ayuda.err, IsEmpty());
+
+  const std::vector<std::vector<std::string>> malas = {
+      {},
+      {"exportar"},
+      {"sincronizar", "a.xml"},
+      {"exportar", "a.xml", "--marcos"},
+      {"exportar", "a.xml", "--otra", "JM"},
+      {"exportar", "a.xml", "b.xml"},
+      {"importar", "a.xml", "--marcos", "JM"},
+  };
+  for (const auto& argumentos : malas) {
+    SCOPED_TRACE(::testing::PrintToString(argumentos));
+    Salida s = Lote(argumentos);
+    EXPECT_EQ(s.estado, 2);
+    EXPECT_THAT(s.err, HasSubstr("Uso:"));
+    EXPECT_THAT(s.out, IsEmpty());
+  }
+  EXPECT_THAT(Fotografiar(trabajo), IsEmpty());
+}
+
+TEST_F(LoteTest, ACompletedImportSaysSoOnStandardOutput) {
+  for (const std::string direccion : {"exportar", "EXPORTAR"}) {
+    Salida s = Lote({direccion, Documento("uno.xml", DocumentoConMarcos({"JM"}))});
+    EXPECT_EQ(s.estado, 0) << s.err;
+    EXPECT_EQ(s.out, "Proceso finalizado\n");
+    EXPECT_THAT(s.err, IsEmpty());
+  }
+  for (const std::string tabla :
+       {"ASIGNOMT.DBF", "ASIGNOMT2.DBF", "PROFT.DBF", "AULAT.DBF", "CURSOST.DBF", "GRUPOST.DBF",
+        "ASIGT.DBF", "DIASHORAST.DBF", "DIASHORAST2.DBF", "DIASHORAST2.MDX", "PERIODOS.DBF"}) {
+    EXPECT_TRUE(fs::exists(trabajo / tabla)) << tabla;
+  }
+}
+
+TEST_F(LoteTest, FailuresGoToStandardErrorAndTouchNoTable) {
+  // An earlier import leaves tables that every failure below must keep.
+  ASSERT_EQ(Lote({"exportar", muestra, "--marcos", "JM"}).estado, 0);
+  const Instantanea antes = Fotografiar(trabajo);
+
+  const std::string dos = Documento("dos.xml", DocumentoConMarcos({"JM", "JT"}));
+  const std::string tres = Documento("tres.xml", DocumentoConMarcos({"A", "B", "C"}));
+  const std::string roto = Documento("roto.xml", "<SERVICIO><BLOQUE_DATOS>");
+  const std::string sinMarcos = Documento("sin.xml", DocumentoConMarcos({}));
+  struct Caso {
+    const char* nombre;
+    std::vector<std::string> argumentos;
+    std::vector<std::string> dice;  // what standard error must hold
+  };
+  const std::vector<Caso> casos = {
+      {"missing file",
+       {"exportar", (documentos / "no-existe.xml").string()},
+       {"No existe archivo"}},
+      {"two frames, no choice", {"exportar", dos}, {"--marcos", "\n  JM\n  JT"}},
+      {"an unknown code", {"exportar", dos, "--marcos", "JM,JX"}, {"'JX'", "\n  JM\n  JT"}},
+      {"codes are exact", {"exportar", dos, "--marcos", "jm"}, {"'jm'"}},
+      {"an empty code list", {"exportar", dos, "--marcos", ""}, {"''"}},
+      {"three codes",
+       {"exportar", tres, "--marcos", "A,B,C"},
+       {"Demasiados Marcos Horarios seleccionados.\r\nComo máximo puede seleccionar 2 Marcos "
+        "Horarios"}},
+      {"a document that does not parse", {"exportar", roto}, {roto, "no es un documento XML"}},
+      {"a document without frames", {"exportar", sinMarcos}, {sinMarcos, "JORNADAS_ESCOLARES"}},
+  };
+  for (const auto& caso : casos) {
+    SCOPED_TRACE(caso.nombre);
+    Salida s = Lote(caso.argumentos);
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_THAT(s.out, IsEmpty());
+    for (const auto& texto : caso.dice)
+      EXPECT_THAT(s.err, HasSubstr(texto));
+    EXPECT_THAT(s.err, Not(HasSubstr("Uso:")));
+  }
+  EXPECT_EQ(Fotografiar(trabajo), antes);
+}
+
+TEST_F(LoteTest, WithoutTheLevelTableBesideTheProgramNothingIsTouched) {
+  TempDir instalacion;
+  const fs::path copia = instalacion / "trasvelo-lote";
+  fs::copy_file(TRASVELO_LOTE, copia);
+  fs::permissions(copia, fs::perms::owner_all);
+  ASSERT_EQ(Lote({"exportar", muestra, "--marcos", "JT"}).estado, 0);
+  const Instantanea antes = Fotografiar(trabajo);
+
+  Salida s = Ejecutar(copia, {"exportar", muestra, "--marcos", "JT"}, prefijo.path());
+  EXPECT_EQ(s.estado, 1);
+  EXPECT_THAT(s.out, IsEmpty());
+  EXPECT_THAT(s.err, HasSubstr("ATENCIÓN - NIVELLARI.DBF No encontrado - Reinstale TRASVELO"));
+  EXPECT_EQ(Fotografiar(trabajo), antes);
+
+  // The same file under another letter case is found.
+  fs::copy_file(fs::path(TRASVELO_LOTE).parent_path() / "NIVELLARI.dbf",
+                instalacion / "nivellari.DBF");
+  s = Ejecutar(copia, {"exportar", muestra, "--marcos", "JT"}, prefijo.path());
+  EXPECT_EQ(s.estado, 0) << s.err;
+  EXPECT_EQ(s.out, "Proceso finalizado\n");
+}
+
+TEST_F(LoteTest, AMissingWorkingDirectoryIsReportedByName) {
+  fs::remove(trabajo);
+  Salida s = Lote({"exportar", muestra, "--marcos", "JM"});
+  EXPECT_EQ(s.estado, 1);
+  EXPECT_THAT(s.out, IsEmpty());
+  EXPECT_THAT(s.err, HasSubstr(trabajo.string()));
+}
+
+// The sample school through the batch command: the choice by codes gives
+// the same tables as the chooser, in list order whatever the order given.
+TEST_F(LoteTest, TheSampleSchoolGivesTheReviewedTables) {
+  struct Caso {
+    std::string marcos;
+    std::string escenario;
+  };
+  const fs::path esperados = SourceDir() / "tests/data/expected";
+  for (const auto& caso : {Caso{"JM,JT", "ambos"}, Caso{"JT,JM", "ambos"}, Caso{"JM", "solo-JM"},
+                           Caso{"JT", "solo-JT"}}) {
+    SCOPED_TRACE(caso.marcos);
+    Salida s = Lote({"exportar", muestra, "--marcos", caso.marcos});
+    ASSERT_EQ(s.estado, 0) << s.err;
+    EXPECT_EQ(s.out, "Proceso finalizado\n");
+    for (const std::string tabla : {"ASIGNOMT", "ASIGNOMT2", "PROFT", "AULAT", "CURSOST", "GRUPOST",
+                                    "ASIGT", "DIASHORAST2"}) {
+      EXPECT_TRUE(IgualAlArchivo(VolcarTabla(trabajo, tabla), esperados / (tabla + ".txt")));
+    }
+    for (const std::string tabla : {"DIASHORAST", "PERIODOS"}) {
+      EXPECT_TRUE(IgualAlArchivo(VolcarTabla(trabajo, tabla),
+                                 esperados / caso.escenario / (tabla + ".txt")));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace trasvelo::test

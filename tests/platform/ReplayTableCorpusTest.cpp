@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "FuzzTable.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Every seed and every fault the table fuzzer has found, replayed through the
+// fuzz target's own code under the sanitizers of this build.
+TEST(ReplayTableCorpus, EveryFileIsHandled) {
+  const std::filesystem::path corpus = trasvelo::test::SourceDir() / "fuzz" / "corpus" / "table";
+  std::vector<std::filesystem::path> files;
+  for (const auto& e : std::filesystem::directory_iterator(corpus)) {
+    if (e.is_regular_file())
+      files.push_back(e.path());
+  }
+  std::sort(files.begin(), files.end());
+  ASSERT_FALSE(files.empty()) << corpus;
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.filename().string());
+    const std::string bytes = trasvelo::test::ReadFile(file);
+    trasvelo::fuzz::ExerciseTable(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  }
+}
+
+}  // namespace
