@@ -35,7 +35,10 @@ class ListaCodigos {
   // The code given for `base`: base itself, or base followed by the first
   // counter whose candidate the list does not hold, shortened when the list
   // shortens. The candidate is tested in the form it is stored in (after
-  // shortening), so every code given stays unique. The code is added.
+  // shortening), so every code given stays unique. From the counter 1000 on,
+  // where the shortened forms only repeat earlier ones, the counter replaces
+  // the end of the base ("EDUCACINFS" + 1000 -> "EDUCAC1000"), so the search
+  // always ends. The code is added.
   std::string Asignar(const std::string& base);
 
  private:

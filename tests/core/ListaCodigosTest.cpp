@@ -114,6 +114,32 @@ TEST(ListaCodigos, ShortensToFirstEightAndLastTwo) {
   EXPECT_EQ(AcortarCodigo(""), "");
 }
 
+// A ten-character base has only 110 shortened forms (the base, 1 to 9 in
+// its tenth place, then 10 to 99 and 00 to 09 in the last two): later ones
+// take the counter in place of the base's end, and the search ends.
+TEST(ListaCodigos, ManyCodesFromOneTenCharacterBase) {
+  ListaCodigos lista(Comparacion::Exacta, true);
+  std::vector<std::string> codigos;
+  for (int i = 0; i < 130; ++i) {
+    codigos.push_back(lista.Asignar("EDUCACINFS"));
+  }
+  EXPECT_EQ(codigos[9], "EDUCACINS9");
+  EXPECT_EQ(codigos[10], "EDUCACIN10");
+  EXPECT_EQ(codigos[99], "EDUCACIN99");
+  EXPECT_EQ(codigos[100], "EDUCACIN00");
+  EXPECT_EQ(codigos[109], "EDUCACIN09");
+  EXPECT_EQ(codigos[110], "EDUCAC1000");
+  EXPECT_EQ(codigos[129], "EDUCAC1019");
+  EXPECT_EQ(std::unordered_set<std::string>(codigos.begin(), codigos.end()).size(), codigos.size());
+  // A short base needs no shortening there: the counter is appended as ever.
+  ListaCodigos corta(Comparacion::Exacta, true);
+  std::string ultimo;
+  for (int i = 0; i < 1200; ++i) {
+    ultimo = corta.Asignar("AB");
+  }
+  EXPECT_EQ(ultimo, "AB1199");
+}
+
 // The rule as first written: candidates are tested before they are
 // shortened, so a candidate of eleven characters or more is always taken.
 std::vector<std::string> ReglaSinCorregir(const std::vector<std::string>& bases) {
