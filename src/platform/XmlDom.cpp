@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <unordered_set>
 
 #include "platform/AtomicFile.h"
@@ -83,6 +85,36 @@ void InitLibrary() {
   }();
   (void)once;
 }
+
+// Some of the library's complaints (encoding errors, a few XPath errors) do
+// not go to the handlers of a parse or a query but to its generic handler,
+// which prints them. This collects the first instead, for the message.
+class QuietGenericErrors {
+ public:
+  explicit QuietGenericErrors(std::string& sink)
+      : function_(xmlGenericError), context_(xmlGenericErrorContext) {
+    xmlSetGenericErrorFunc(&sink, Collect);
+  }
+  ~QuietGenericErrors() { xmlSetGenericErrorFunc(context_, function_); }
+  QuietGenericErrors(const QuietGenericErrors&) = delete;
+  QuietGenericErrors& operator=(const QuietGenericErrors&) = delete;
+
+ private:
+  static void Collect(void* sink, const char* format, ...) {
+    auto* m = static_cast<std::string*>(sink);
+    if (!m->empty() || format == nullptr) {
+      return;
+    }
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    *m = Clean(text);
+  }
+  xmlGenericErrorFunc function_;
+  void* context_;
+};
 
 // ---- Safe parsing -------------------------------------------------------
 
@@ -174,10 +206,12 @@ xmlDocPtr Parse(std::string_view bytes, const char* url, std::string& error) {
   ParseState state;
   ctxt->_private = &state;
   ctxt->sax->serror = RecordError;
-  //MUT
+  ctxt->sax->entityDecl = RefuseEntityDecl;
   xmlDocPtr doc = nullptr;
+  std::string generic;
   {
     RefusingLoader loader;
+    QuietGenericErrors quiet(generic);
     doc = xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), url, nullptr,
                             XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOBLANKS);
   }
@@ -186,7 +220,9 @@ xmlDocPtr Parse(std::string_view bytes, const char* url, std::string& error) {
     doc = nullptr;
   }
   if (doc == nullptr) {
-    error = state.firstError.empty() ? "el documento no es XML válido" : state.firstError;
+    error = !state.firstError.empty() ? state.firstError
+            : !generic.empty()        ? generic
+                                      : "el documento no es XML válido";
   }
   xmlFreeParserCtxt(ctxt);
   return doc;
@@ -235,7 +271,7 @@ std::string Utf8Name(std::string_view name, const char* what) {
   return utf8;
 }
 
-// XPath string for program text.
+// The nodes that `path` (program text) selects from `context`.
 std::vector<xmlNodePtr> Evaluate(xmlDocPtr doc, xmlNodePtr context, std::string_view path) {
   InitLibrary();
   const std::string utf8 = Cp1252ToUtf8(path);
@@ -252,7 +288,11 @@ std::vector<xmlNodePtr> Evaluate(xmlDocPtr doc, xmlNodePtr context, std::string_
       *m = Clean(error->message);
     }
   };
-  xmlXPathObjectPtr result = xmlXPathEvalExpression(Xml(utf8), xp);
+  xmlXPathObjectPtr result = nullptr;
+  {
+    QuietGenericErrors quiet(message);
+    result = xmlXPathEvalExpression(Xml(utf8), xp);
+  }
   xmlXPathFreeContext(xp);
   if (result == nullptr) {
     throw XmlError("La ruta XML '" + utf8 + "' no es válida" +
@@ -596,15 +636,35 @@ std::string XmlDocument::Serialize() const {
                              : "UTF-8";
   xmlChar* bytes = nullptr;
   int size = 0;
-  // Format 0: the layout is the serializer's; no whitespace is added.
-  xmlDocDumpFormatMemoryEnc(data_->doc, &bytes, &size, encoding, 0);
+  std::string problem;
+  {
+    QuietGenericErrors quiet(problem);
+    // Format 0: the layout is the serializer's; no whitespace is added.
+    xmlDocDumpFormatMemoryEnc(data_->doc, &bytes, &size, encoding, 0);
+  }
   if (bytes == nullptr || size < 0) {
     xmlFree(bytes);
     throw XmlError(std::string("No se pudo escribir el documento XML en la codificación ") +
-                   encoding);
+                   encoding + (problem.empty() ? std::string() : " (" + problem + ")"));
   }
   std::string out(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
   xmlFree(bytes);
+  // The serializer writes what the encoding cannot hold as character
+  // references, which is right in text and attribute values but not in a
+  // name or a comment, and it writes control characters XML does not allow
+  // the same way. Rather than write a file nobody can read, check that the
+  // bytes load again.
+  // A document without a root is only its declaration: nothing to check.
+  std::string error;
+  if (xmlDocGetRootElement(data_->doc) == nullptr) {
+    return out;
+  }
+  if (xmlDocPtr again = Parse(out, nullptr, error)) {
+    xmlFreeDoc(again);
+  } else {
+    throw XmlError(std::string("El documento XML no puede escribirse en la codificación ") +
+                   encoding + ": " + error);
+  }
   return out;
 }
 

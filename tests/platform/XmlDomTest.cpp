@@ -355,8 +355,18 @@ TEST(XmlDomBuild, DetachedNodesLiveAsLongAsTheDocumentOrAHandle) {
     doc.DocumentElement().RemoveChild(c);  // removed with a child
     c.RemoveChild(d);                      // and that child removed from it
     XmlNode a = doc.SelectSingleNode("/r/a");
-    a.AppendChild(a.FirstChild());  // text moved next to text: not merged away
+    XmlNode x = a.FirstChild();
+    a.AppendChild(x);  // text moved next to text: not merged away
     EXPECT_EQ(a.Text(), "yx");
+    EXPECT_EQ(x.Text(), "x");
+    XmlNode uno = doc.CreateElement("uno");
+    XmlNode dos = doc.CreateElement("dos");
+    uno.SetText("1");
+    dos.SetText("2");
+    XmlNode t = uno.FirstChild();
+    dos.AppendChild(t);
+    EXPECT_EQ(dos.Text(), "21");
+    EXPECT_EQ(t.Text(), "1");
     doc.DocumentElement().RemoveChild(a);
     doc.DocumentElement().AppendChild(a);  // removed, then appended again
     doc.DocumentElement().RemoveChild(a);  // and removed once more
@@ -422,6 +432,40 @@ TEST(XmlDomSave, CharactersTheFileEncodingLacksBecomeReferencesAndReadBackAsQues
   const std::string xml = doc.Serialize();
   EXPECT_TRUE(Contains(xml, "<r>&#321;&#8364;</r>")) << xml;
   EXPECT_EQ(doc.DocumentElement().Text(), "?\x80");
+}
+
+// What the serializer cannot write as valid XML is an error, not a file
+// that no one can read back.
+TEST(XmlDomSave, WhatTheEncodingCannotWriteIsAnErrorAndTheOlderFileStays) {
+  struct Case {
+    const char* name;
+    const char* encoding;
+    std::string element;
+    std::string text;
+  };
+  const std::vector<Case> cases = {
+      {"a name outside ISO-8859-1", "ISO-8859-1", "A\x8A", "x"},
+      {"a control character", "UTF-8", "a", "uno\x01dos"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    XmlDocument doc;
+    ASSERT_TRUE(doc.LoadFromMemory(std::string("<?xml version=\"1.0\" encoding=\"") + c.encoding +
+                                   "\"?><r/>"));
+    XmlNode e = doc.CreateElement(c.element);
+    e.SetText(c.text);
+    doc.DocumentElement().AppendChild(e);
+    EXPECT_THROW(doc.Serialize(), XmlError);
+    WriteFile(dir / "salida.xml", "anterior");
+    try {
+      doc.Save(dir / "salida.xml");
+      ADD_FAILURE() << "saved";
+    } catch (const XmlError& e) {
+      EXPECT_TRUE(Contains(e.what(), "salida.xml")) << e.what();
+    }
+    EXPECT_EQ(ReadFile(dir / "salida.xml"), "anterior");
+  }
 }
 
 TEST(XmlDomSave, SaveReplacesTheFileAndNamesItWhenItCannot) {
