@@ -44,21 +44,24 @@ int main(int argc, char** argv) {
       t.Open(OpenMode::Shared);
       for (t.First(); !t.Eof(); t.Next()) {
         const int dia = std::stoi(t.AsString("DIA"));
-        if (t.AsString("MARCO") == "0" && dia <= 5) huecos.push_back({dia, std::stoi(t.AsString("HORA"))});
+        if (t.AsString("MARCO") == "0" && dia <= 5)
+          huecos.push_back({dia, std::stoi(t.AsString("HORA"))});
       }
     }
     std::vector<std::string> profesores;
     {
       Table t(dir, "PROFT");
       t.Open(OpenMode::Shared);
-      for (t.First(); !t.Eof(); t.Next()) profesores.push_back(t.AsString("ABREV"));
+      for (t.First(); !t.Eof(); t.Next())
+        profesores.push_back(t.AsString("ABREV"));
     }
     std::vector<std::string> guardias;
     {
       Table t(dir, "ASIGNOMT");
       t.Open(OpenMode::Shared);
       for (t.First(); !t.Eof(); t.Next()) {
-        if (t.AsString("ESTAREA") == "T") guardias.push_back(t.AsString("COD"));
+        if (t.AsString("ESTAREA") == "T")
+          guardias.push_back(t.AsString("COD"));
       }
     }
     if (huecos.empty() || profesores.empty()) {
@@ -103,8 +106,10 @@ int main(int argc, char** argv) {
       const std::string& prof = profesores[turno++ % profesores.size()];
       int puestas = 0;
       for (const Hueco& h : huecos) {
-        if (puestas == horas) break;
-        if (ocupado.count({grupo, h.dia, h.hora}) || ocupado.count({prof, h.dia, h.hora})) continue;
+        if (puestas == horas)
+          break;
+        if (ocupado.count({grupo, h.dia, h.hora}) || ocupado.count({prof, h.dia, h.hora}))
+          continue;
         ocupado.insert({grupo, h.dia, h.hora});
         ocupado.insert({prof, h.dia, h.hora});
         escribir(prof, h.dia, h.hora, asig.AsString("CASIG"), grupo, "",
@@ -118,7 +123,8 @@ int main(int argc, char** argv) {
     }
     for (size_t i = 0; i < profesores.size() && !guardias.empty(); ++i) {
       for (const Hueco& h : huecos) {
-        if (ocupado.count({profesores[i], h.dia, h.hora})) continue;
+        if (ocupado.count({profesores[i], h.dia, h.hora}))
+          continue;
         ocupado.insert({profesores[i], h.dia, h.hora});
         const std::string& g = guardias[i % guardias.size()];
         escribir(profesores[i], h.dia, h.hora, g, "", i % 3 == 0 ? "" : g, "");

@@ -37,9 +37,10 @@ core::EleccionMarcos InterfazLote::ElegirMarcos(const std::filesystem::path& arc
     lista += "\n  " + platform::Cp1252ToUtf8(core::AllTrim(linea));
   }
   if (!marcos_) {
-    throw platform::Error("El documento tiene varios marcos horarios: elija uno o dos con "
-                          "--marcos CODIGO[,CODIGO]. Marcos del documento:" +
-                          lista);
+    throw platform::Error(
+        "El documento tiene varios marcos horarios: elija uno o dos con "
+        "--marcos CODIGO[,CODIGO]. Marcos del documento:" +
+        lista);
   }
   std::vector<size_t> seleccion;
   for (const std::string& pedido : *marcos_) {

@@ -35,7 +35,8 @@ constexpr const char* kUso =
     "Directorio de trabajo: $WINEPREFIX/drive_c/VTEMP (o ~/.wine/drive_c/VTEMP).\n";
 
 int Uso(const std::string& problema) {
-  if (!problema.empty()) std::fprintf(stderr, "trasvelo-lote: %s\n\n", problema.c_str());
+  if (!problema.empty())
+    std::fprintf(stderr, "trasvelo-lote: %s\n\n", problema.c_str());
   std::fputs(kUso, stderr);
   return 2;
 }
@@ -46,7 +47,8 @@ std::vector<std::string> Separar(const std::string& lista) {
   for (;;) {
     size_t coma = lista.find(',', inicio);
     partes.push_back(lista.substr(inicio, coma - inicio));
-    if (coma == std::string::npos) break;
+    if (coma == std::string::npos)
+      break;
     inicio = coma + 1;
   }
   return partes;
@@ -56,8 +58,10 @@ std::vector<std::string> Separar(const std::string& lista) {
 // given by --marcos before the run drops any table, rather than part-way.
 bool ComprobarMarcos(trasvelo::app::InterfazLote& ui, const std::string& archivo) {
   trasvelo::platform::XmlDocument documento;
-  if (!documento.Load(archivo)) return true;  // the run reports it
-  if (trasvelo::core::RegistrosDeGrupo(documento, "JORNADAS_ESCOLARES").size() < 2) return true;
+  if (!documento.Load(archivo))
+    return true;  // the run reports it
+  if (trasvelo::core::RegistrosDeGrupo(documento, "JORNADAS_ESCOLARES").size() < 2)
+    return true;
   try {
     ui.ElegirMarcos(archivo);
     return true;
@@ -77,7 +81,8 @@ int main(int argc, char** argv) {
     std::fputs(kUso, stdout);
     return 0;
   }
-  if (args.size() < 2) return Uso("faltan argumentos");
+  if (args.size() < 2)
+    return Uso("faltan argumentos");
   const std::string direccion = platform::LowerAscii(args[0]);
   if (direccion != "exportar" && direccion != "importar") {
     return Uso("dirección desconocida '" + args[0] + "'");

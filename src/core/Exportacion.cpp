@@ -26,7 +26,9 @@ using platform::Table;
 using platform::XmlDocument;
 using platform::XmlNode;
 
-bool EnBlanco(const std::string& texto) { return AllTrim(texto).empty(); }
+bool EnBlanco(const std::string& texto) {
+  return AllTrim(texto).empty();
+}
 
 // The system's short date and long time; in the C locale (C.UTF-8 too),
 // which has neither, day/month/four-digit year and 24-hour time.
@@ -63,7 +65,8 @@ void AnadirDato(XmlDocument& doc, XmlNode& padre, const char* nombre, const std:
 // characters, then hours from the first two characters and minutes from the
 // last two. "08:30" and "8:30" give 510, an empty text 0.
 int MinutosDeTexto(std::string texto) {
-  if (texto.size() < 5) texto = "0" + texto;
+  if (texto.size() < 5)
+    texto = "0" + texto;
   return platform::StrToInt(Left(texto, 2)) * 60 + platform::StrToInt(Right(texto, 2));
 }
 
@@ -77,16 +80,17 @@ struct Tramo {
 // record of every key, so a lookup gives the record that a scan from the
 // first record would find.
 struct Busquedas {
-  std::map<Par, Par> asignacion;                              // (CASIG, CGRUP) -> (CLAVE, CLAVECURSO)
-  std::unordered_map<std::string, std::string> tareaDe;       // COD -> CODTAREA
-  std::map<Par, Tramo> tramo;                                 // (DIHO, MARCO) -> slot
-  std::unordered_map<std::string, Par> unidad;                // ABREV -> (CLAVE, CLAVECURSO)
-  std::map<Par, std::string> materia;                         // (COD, OFERTAMATRI) -> MATERIA
+  std::map<Par, Par> asignacion;                         // (CASIG, CGRUP) -> (CLAVE, CLAVECURSO)
+  std::unordered_map<std::string, std::string> tareaDe;  // COD -> CODTAREA
+  std::map<Par, Tramo> tramo;                            // (DIHO, MARCO) -> slot
+  std::unordered_map<std::string, Par> unidad;           // ABREV -> (CLAVE, CLAVECURSO)
+  std::map<Par, std::string> materia;                    // (COD, OFERTAMATRI) -> MATERIA
 
   explicit Busquedas(TablasVentana& t) {
     for (t.wwTableAsig.First(); !t.wwTableAsig.Eof(); t.wwTableAsig.Next()) {
-      asignacion.emplace(Par{t.wwTableAsig.AsString("CASIG"), t.wwTableAsig.AsString("CGRUP")},
-                         Par{t.wwTableAsig.AsString("CLAVE"), t.wwTableAsig.AsString("CLAVECURSO")});
+      asignacion.emplace(
+          Par{t.wwTableAsig.AsString("CASIG"), t.wwTableAsig.AsString("CGRUP")},
+          Par{t.wwTableAsig.AsString("CLAVE"), t.wwTableAsig.AsString("CLAVECURSO")});
     }
     for (t.wwTableNomAsg.First(); !t.wwTableNomAsg.Eof(); t.wwTableNomAsg.Next()) {
       tareaDe.emplace(t.wwTableNomAsg.AsString("COD"), t.wwTableNomAsg.AsString("CODTAREA"));
@@ -98,8 +102,9 @@ struct Busquedas {
                           dh.AsString("HORAHASTA")});
     }
     for (t.wwTableGrupos.First(); !t.wwTableGrupos.Eof(); t.wwTableGrupos.Next()) {
-      unidad.emplace(t.wwTableGrupos.AsString("ABREV"),
-                     Par{t.wwTableGrupos.AsString("CLAVE"), t.wwTableGrupos.AsString("CLAVECURSO")});
+      unidad.emplace(
+          t.wwTableGrupos.AsString("ABREV"),
+          Par{t.wwTableGrupos.AsString("CLAVE"), t.wwTableGrupos.AsString("CLAVECURSO")});
     }
     Table& n2 = t.wwTableNomAsg_2;
     for (n2.First(); !n2.Eof(); n2.Next()) {
@@ -119,8 +124,8 @@ std::string TextoDia(const Table& soluc) {
   return soluc.AsString("DIA");  // names the missing field in its error
 }
 
-void AnadirActividad(XmlDocument& doc, XmlNode& actividad, const Table& soluc,
-                     const Busquedas& b, const Par& periodo) {
+void AnadirActividad(XmlDocument& doc, XmlNode& actividad, const Table& soluc, const Busquedas& b,
+                     const Par& periodo) {
   const std::string asig = soluc.AsString("ASIG");
   const std::string grupo = soluc.AsString("CODGRUPO");
   const std::string tarea = soluc.AsString("TAREA");
@@ -133,7 +138,8 @@ void AnadirActividad(XmlDocument& doc, XmlNode& actividad, const Table& soluc,
   }
   std::string claveActividad = tarea;
   if (EnBlanco(tarea)) {
-    if (auto t = b.tareaDe.find(asig); t != b.tareaDe.end()) claveActividad = t->second;
+    if (auto t = b.tareaDe.find(asig); t != b.tareaDe.end())
+      claveActividad = t->second;
   }
   Tramo tramo;
   const std::string clave = TextoDia(soluc) + std::to_string(soluc.AsInteger("HORA"));
@@ -144,14 +150,17 @@ void AnadirActividad(XmlDocument& doc, XmlNode& actividad, const Table& soluc,
   std::string unidad;
   if (auto u = b.unidad.find(grupo); u != b.unidad.end()) {
     unidad = u->second.first;
-    if (EnBlanco(curso)) curso = u->second.second;
+    if (EnBlanco(curso))
+      curso = u->second.second;
   }
   if (EnBlanco(materia)) {
-    if (auto m = b.materia.find({asig, curso}); m != b.materia.end()) materia = m->second;
+    if (auto m = b.materia.find({asig, curso}); m != b.materia.end())
+      materia = m->second;
   }
   const int inicio = MinutosDeTexto(tramo.desde);
   const int fin = MinutosDeTexto(tramo.hasta);
-  if (EnBlanco(claveActividad)) claveActividad = "1";
+  if (EnBlanco(claveActividad))
+    claveActividad = "1";
 
   AnadirDato(doc, actividad, "N_DIASEMANA", tramo.dia);
   AnadirDato(doc, actividad, "X_TRAMO", tramo.codigo);
@@ -170,7 +179,8 @@ std::string FiltroProfesor(const std::string& abrev) {
   std::string texto = "PROF= '";
   for (char c : abrev) {
     texto += c;
-    if (c == '\'') texto += '\'';
+    if (c == '\'')
+      texto += '\'';
   }
   return texto + "'";
 }
@@ -197,7 +207,8 @@ void EscribirHorarios(EstadoPrograma& estado, XmlNode& bloque, const Par& period
     soluc.SetFiltered(true);
     int64_t entradas = 0;
     for (soluc.First(); !soluc.Eof(); soluc.Next()) {
-      if (soluc.AsInteger("DIA") != 0) ++entradas;
+      if (soluc.AsInteger("DIA") != 0)
+        ++entradas;
     }
     profesor.SetAttribute("registros", entradas);
     horarios.AppendChild(profesor);
@@ -206,7 +217,8 @@ void EscribirHorarios(EstadoPrograma& estado, XmlNode& bloque, const Par& period
 
     int m = 1;
     for (soluc.First(); !soluc.Eof(); soluc.Next()) {
-      if (soluc.AsInteger("DIA") == 0) continue;  // neither counted nor written
+      if (soluc.AsInteger("DIA") == 0)
+        continue;  // neither counted nor written
       XmlNode actividad = Grupo(doc, "ACTIVIDAD_" + std::to_string(m++));
       profesor.AppendChild(actividad);
       AnadirActividad(doc, actividad, soluc, busquedas, periodo);
@@ -224,9 +236,9 @@ void BImportarClick(EstadoPrograma& estado, InterfazUsuario& ui) {
   bool faltaPeriodos = false;
   const bool completado = EjecutarPasos(estado, ui, [&] {
     TablasVentana& t = estado.tablas;
-    for (Table* tabla : {&t.wwTableSoluc, &t.wwTableGrupos, &t.wwTableCursos, &t.wwTableProfesor,
-                         &t.wwTableAulas, &t.wwTableNomAsg, &t.wwTableNomAsg_2, &t.wwTableTramos,
-                         &t.wwTableAsig}) {
+    for (Table* tabla :
+         {&t.wwTableSoluc, &t.wwTableGrupos, &t.wwTableCursos, &t.wwTableProfesor, &t.wwTableAulas,
+          &t.wwTableNomAsg, &t.wwTableNomAsg_2, &t.wwTableTramos, &t.wwTableAsig}) {
       tabla->Open(platform::OpenMode::Exclusive);
     }
 
@@ -282,8 +294,8 @@ void BImportarClick(EstadoPrograma& estado, InterfazUsuario& ui) {
     EscribirHorarios(estado, bloque, periodo);
 
     t.CerrarTodas();
-    const auto salida =
-        estado.ArchivoXML.parent_path() / ("ResultadoVelmos" + estado.ArchivoXML.filename().string());
+    const auto salida = estado.ArchivoXML.parent_path() /
+                        ("ResultadoVelmos" + estado.ArchivoXML.filename().string());
     doc.Save(salida);
   });
   if (faltaPeriodos) {

@@ -20,8 +20,7 @@ std::optional<std::string> MotivoRechazo(const platform::XmlDocument& documento,
                                          const std::filesystem::path& archivo) {
   if (!documento.DocumentElement()) {
     return "El archivo " + archivo.string() +
-           " no es un documento XML válido y no se ha importado nada: " +
-           documento.LoadError();
+           " no es un documento XML válido y no se ha importado nada: " + documento.LoadError();
   }
   if (RegistrosDeGrupo(documento, "JORNADAS_ESCOLARES").empty()) {
     return "El archivo " + archivo.string() +

@@ -49,10 +49,10 @@ void FormClose(const EstadoPrograma& estado) {
   try {
     platform::WriteIniInteger(ini, "Transformadores", "Transformado", estado.resultado);
   } catch (const platform::FileError& e) {
-    throw platform::FileError(
-        "No se pudo comunicar el resultado (" + std::to_string(estado.resultado) +
-            ") al programa de horarios: " + e.what(),
-        e.place());
+    throw platform::FileError("No se pudo comunicar el resultado (" +
+                                  std::to_string(estado.resultado) +
+                                  ") al programa de horarios: " + e.what(),
+                              e.place());
   }
 }
 

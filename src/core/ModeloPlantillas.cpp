@@ -9,7 +9,9 @@
 
 namespace trasvelo::core {
 
-std::string CodigoDiez(const std::string& codigo) { return Left(codigo + std::string(10, ' '), 10); }
+std::string CodigoDiez(const std::string& codigo) {
+  return Left(codigo + std::string(10, ' '), 10);
+}
 
 void ModeloPlantillas::Cargar(const std::filesystem::path& archivo) {
   documento_ = std::make_unique<platform::XmlDocument>();
@@ -32,7 +34,8 @@ void ModeloPlantillas::Cargar(const std::filesystem::path& archivo) {
 
 VistaMarco ModeloPlantillas::Mostrar(const std::string& actual) const {
   VistaMarco vista;
-  if (!documento_) return vista;
+  if (!documento_)
+    return vista;
   const auto marcos = RegistrosDeGrupo(*documento_, "JORNADAS_ESCOLARES");
   if (marcos.size() >= 2) {
     for (const Registro& r : marcos) {
@@ -47,7 +50,8 @@ VistaMarco ModeloPlantillas::Mostrar(const std::string& actual) const {
   if (tramos.size() >= 2) {
     vista.tramos.emplace();
     for (const Registro& r : tramos) {
-      if (r.Valor(4) == actual) vista.tramos->push_back(r.Valor(1));
+      if (r.Valor(4) == actual)
+        vista.tramos->push_back(r.Valor(1));
     }
   }
   return vista;
@@ -66,7 +70,8 @@ Validacion ModeloPlantillas::Validar(std::vector<size_t> seleccionadas) const {
     v.eleccion.SeleccionValida = false;
   }
   for (size_t i : seleccionadas) {
-    if (i < lineas_.size()) v.eleccion.MarcosSeleccionados += CodigoDiez(lineas_[i]);
+    if (i < lineas_.size())
+      v.eleccion.MarcosSeleccionados += CodigoDiez(lineas_[i]);
   }
   return v;
 }

@@ -20,11 +20,11 @@ using platform::FieldType;
 
 std::vector<FieldDef> CamposDiasHoras() {
   return {
-      {"DIHO", FieldType::Text, 10},      {"CODDIHO", FieldType::Text, 10},
-      {"DIA", FieldType::Text, 20},       {"TEXTODIA", FieldType::Text, 20},
-      {"HORA", FieldType::Text, 8},       {"TEXTOHOR", FieldType::Text, 15},
-      {"HORADESDE", FieldType::Text, 8},  {"HORAHASTA", FieldType::Text, 8},
-      {"MINUTOS", FieldType::Text, 8},    {"MARCO", FieldType::Text, 1},
+      {"DIHO", FieldType::Text, 10},     {"CODDIHO", FieldType::Text, 10},
+      {"DIA", FieldType::Text, 20},      {"TEXTODIA", FieldType::Text, 20},
+      {"HORA", FieldType::Text, 8},      {"TEXTOHOR", FieldType::Text, 15},
+      {"HORADESDE", FieldType::Text, 8}, {"HORAHASTA", FieldType::Text, 8},
+      {"MINUTOS", FieldType::Text, 8},   {"MARCO", FieldType::Text, 1},
       {"MARCOXML", FieldType::Text, 10},
   };
 }
@@ -51,7 +51,8 @@ std::string TextoHora(int minutos) {
 // A start or end text of fewer than four characters gets one "0" in front,
 // so a blank time counts as 0 minutes.
 int Minutos(std::string texto) {
-  if (texto.size() < 4) texto = "0" + texto;
+  if (texto.size() < 4)
+    texto = "0" + texto;
   return platform::StrToInt(texto);
 }
 
@@ -69,7 +70,8 @@ std::string ElegirTexto(EstadoPrograma& estado, InterfazUsuario& ui,
   // The import cannot be cancelled here: a new chooser until a valid choice.
   for (;;) {
     EleccionMarcos eleccion = ui.ElegirMarcos(estado.ArchivoXML);
-    if (eleccion.SeleccionValida) return eleccion.MarcosSeleccionados;
+    if (eleccion.SeleccionValida)
+      return eleccion.MarcosSeleccionados;
   }
 }
 
@@ -117,7 +119,8 @@ void TransformarTramos(EstadoPrograma& estado, InterfazUsuario& ui) {
     int n2 = 0;
     for (const Registro& tramo : tramos) {
       const std::string marco = Left(AllTrim(tramo.Valor(4)), 10);
-      if (marco != codigo1 && !esCodigo2(marco)) continue;
+      if (marco != codigo1 && !esCodigo2(marco))
+        continue;
       const std::string codigo = AllTrim(tramo.Valor(0));
       const std::string texto = AllTrim(tramo.Valor(1));
       const int desde = Minutos(AllTrim(tramo.Valor(2)));
@@ -164,7 +167,8 @@ void TransformarTramos(EstadoPrograma& estado, InterfazUsuario& ui) {
   periodos.Open(platform::OpenMode::Shared);
   for (const Registro& marco : RegistrosDeGrupo(documento, "JORNADAS_ESCOLARES")) {
     const std::string codigo = AllTrim(marco.Valor(0));
-    if (codigo != codigo1 && !esCodigo2(codigo)) continue;
+    if (codigo != codigo1 && !esCodigo2(codigo))
+      continue;
     periodos.Append();
     periodos.SetString("CJORNADA", codigo);
     periodos.SetString("JORNADA", AllTrim(marco.Valor(1)));

@@ -105,14 +105,21 @@ char32_t DecodeUtf8(std::string_view text, size_t& i) {
 // Windows-1252's case pairs beyond ASCII: Š/š, Œ/œ, Ž/ž, Ÿ/ÿ and the Latin-1
 // letters À..Þ / à..þ except × and ÷. ß, µ and ª/º have no partner.
 unsigned char Lower1252(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+  if (c >= 'A' && c <= 'Z')
+    return c + 32;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
+    return c + 32;
   switch (c) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return c;
+    case 0x8A:
+      return 0x9A;
+    case 0x8C:
+      return 0x9C;
+    case 0x8E:
+      return 0x9E;
+    case 0x9F:
+      return 0xFF;
+    default:
+      return c;
   }
 }
 
@@ -166,7 +173,8 @@ std::u16string Cp1252ToUtf16(std::string_view text) {
 std::string UpperAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 32);
   }
   return out;
 }
@@ -174,7 +182,8 @@ std::string UpperAscii(std::string_view text) {
 std::string LowerAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c + 32);
   }
   return out;
 }
@@ -185,14 +194,17 @@ char FoldCase1252(char c) {
 
 std::string FoldCase1252(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = FoldCase1252(c);
+  for (char& c : out)
+    c = FoldCase1252(c);
   return out;
 }
 
 bool EqualsIgnoreCase1252(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
+  if (a.size() != b.size())
+    return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase1252(a[i]) != FoldCase1252(b[i])) return false;
+    if (FoldCase1252(a[i]) != FoldCase1252(b[i]))
+      return false;
   }
   return true;
 }
@@ -203,20 +215,25 @@ std::string NotAnIntegerMessage(std::string_view text) {
 
 int32_t StrToInt(std::string_view text) {
   std::string_view s = text;
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.front() == ' ')
+    s.remove_prefix(1);
   bool negative = false;
   if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
     negative = s.front() == '-';
     s.remove_prefix(1);
   }
-  if (s.empty() || s.size() > 12) throw ConversionError(NotAnIntegerMessage(text));
+  if (s.empty() || s.size() > 12)
+    throw ConversionError(NotAnIntegerMessage(text));
   int64_t value = 0;
   for (char c : s) {
-    if (c < '0' || c > '9') throw ConversionError(NotAnIntegerMessage(text));
+    if (c < '0' || c > '9')
+      throw ConversionError(NotAnIntegerMessage(text));
     value = value * 10 + (c - '0');
   }
-  if (negative) value = -value;
-  if (value < INT32_MIN || value > INT32_MAX) throw ConversionError(NotAnIntegerMessage(text));
+  if (negative)
+    value = -value;
+  if (value < INT32_MIN || value > INT32_MAX)
+    throw ConversionError(NotAnIntegerMessage(text));
   return static_cast<int32_t>(value);
 }
 
