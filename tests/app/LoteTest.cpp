@@ -66,16 +66,6 @@ Salida Ejecutar(const fs::path& programa, const std::vector<std::string>& argume
   return s;
 }
 
-using Instantanea = std::map<std::string, std::pair<fs::file_time_type, std::string>>;
-
-Instantanea Fotografiar(const fs::path& dir) {
-  Instantanea foto;
-  for (const auto& entrada : fs::directory_iterator(dir)) {
-    foto[entrada.path().filename().string()] = {entrada.last_write_time(),
-                                                ReadFile(entrada.path())};
-  }
-  return foto;
-}
 
 // An exchange document with these time frames (code and name) and one slot
 // for each.

@@ -41,18 +41,6 @@ const std::vector<GrupoPrueba> kDocumentoSencillo = {
     {"TRAMOS_HORARIOS", {{"1", "1ª", "480", "535", "JM"}, {"2", "2ª", "535", "590", "JM"}}},
 };
 
-// Every file of a folder with its bytes and time, to tell that nothing was
-// touched.
-using Instantanea = std::map<std::string, std::pair<fs::file_time_type, std::string>>;
-
-Instantanea Fotografiar(const fs::path& dir) {
-  Instantanea foto;
-  for (const auto& entrada : fs::directory_iterator(dir)) {
-    foto[entrada.path().filename().string()] = {entrada.last_write_time(),
-                                                ReadFile(entrada.path())};
-  }
-  return foto;
-}
 
 class ImportacionTest : public PasosTest {
  protected:

@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -38,6 +39,28 @@ std::string ReadFile(const std::filesystem::path& file) {
   return s.str();
 }
 
-std::filesystem::path SourceDir() { return TRASVELO_SOURCE_DIR; }
+std::filesystem::path SourceDir() {
+  return TRASVELO_SOURCE_DIR;
+}
+
+std::vector<std::filesystem::path> CorpusFiles(std::string_view name) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& e :
+       std::filesystem::directory_iterator(SourceDir() / "fuzz" / "corpus" / name)) {
+    if (e.is_regular_file())
+      files.push_back(e.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+Instantanea Fotografiar(const std::filesystem::path& dir) {
+  Instantanea foto;
+  for (const auto& entrada : std::filesystem::directory_iterator(dir)) {
+    foto[entrada.path().filename().string()] = {entrada.last_write_time(),
+                                                ReadFile(entrada.path())};
+  }
+  return foto;
+}
 
 }  // namespace trasvelo::test
