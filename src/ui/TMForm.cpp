@@ -13,63 +13,26 @@
 #include <exception>
 #include <utility>
 
-#include "platform/Error.h"
 #include "ui/Ayuda.h"
+#include "ui/Controles.h"
 #include "ui/Dialogos.h"
 #include "ui/Glifos.h"
 #include "ui/GradientPanel.h"
 #include "ui/Incrustar.h"
+#include "ui/TPlantillas.h"
 
 namespace trasvelo::ui {
 
 namespace {
 
-// The classic dialog font, or fonts with its metrics where it is missing.
-QFont FuenteDialogo(bool negrita) {
-  QFont fuente;
-  fuente.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-  fuente.setPixelSize(11);
-  fuente.setBold(negrita);
-  return fuente;
-}
-
-QFont FuenteTitulo() {
-  QFont fuente;
-  fuente.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-  fuente.setPixelSize(16);
-  fuente.setBold(true);
-  return fuente;
-}
-
-QLabel* Etiqueta(QWidget* padre, const char* nombre, const QString& texto, const QFont& fuente) {
-  auto* etiqueta = new QLabel(texto, padre);
-  etiqueta->setObjectName(QString::fromLatin1(nombre));
-  etiqueta->setFont(fuente);
-  etiqueta->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  // Transparent: the panel's gradient shows through.
-  etiqueta->setAutoFillBackground(false);
-  etiqueta->setAttribute(Qt::WA_TranslucentBackground);
-  return etiqueta;
-}
-
-QPushButton* Boton(QWidget* padre, const char* nombre, const QString& texto, const QRect& caja) {
-  auto* boton = new QPushButton(texto, padre);
-  boton->setObjectName(QString::fromLatin1(nombre));
-  boton->setGeometry(caja);
-  // Return presses the button that has the focus, as on the classic dialogs.
-  boton->setAutoDefault(true);
-  boton->setDefault(false);
-  return boton;
-}
-
-GradientPanel* Panel(QWidget* padre, const char* nombre, QColor inicio, QColor medio, QColor fin,
-                     const QRect& caja) {
-  auto* panel = new GradientPanel(inicio, medio, fin, padre);
-  panel->setObjectName(QString::fromLatin1(nombre));
-  panel->setGeometry(caja);
-  return panel;
-}
+// The hour-glass belongs to the run: while the user chooses, the arrow.
+class CursorNormal {
+ public:
+  CursorNormal() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+  ~CursorNormal() { QApplication::restoreOverrideCursor(); }
+  CursorNormal(const CursorNormal&) = delete;
+  CursorNormal& operator=(const CursorNormal&) = delete;
+};
 
 }  // namespace
 
@@ -102,27 +65,20 @@ TMForm::TMForm(core::EstadoPrograma& estado, std::vector<std::string> argumentos
   BClose_ = Boton(Draw3D1_, "BClose", QStringLiteral("&Salir"), QRect(256, 32, 89, 25));
   BClose_->setIcon(GlifoCerrar());
   Button1_ = Boton(Draw3D1_, "Button1", QStringLiteral("F1 Ayuda"), QRect(263, 64, 75, 25));
-  Label1_ =
-      Etiqueta(Draw3D1_, "Label1", QStringLiteral("Trasvelo para VM17 V-1.0"), FuenteDialogo(true));
-  QPalette rojo = Label1_->palette();
-  rojo.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0x00));
-  Label1_->setPalette(rojo);
-  Label1_->move(8, 72);
+  Label1_ = Etiqueta(Draw3D1_, "Label1", QStringLiteral("Trasvelo para VM17 V-1.0"),
+                     FuenteDialogo(true), QRect(8, 72, 0, 0), false);
+  ColorTexto(Label1_, QColor(0xFF, 0x00, 0x00));
   Label1_->adjustSize();
 
   Label3_ =
       Etiqueta(Draw3D2_, "Label3", QStringLiteral("Transformar datos desde Racima hacia Velmora "),
-               FuenteTitulo());
-  Label3_->setWordWrap(true);
-  Label3_->setGeometry(24, 24, 265, 57);
+               FuenteArial(16), QRect(24, 24, 265, 57), true);
   BExportar_ = Boton(Draw3D2_, "BExportar", QStringLiteral("OK"), QRect(96, 120, 89, 25));
   BExportar_->setIcon(GlifoAceptar());
 
   Label4_ =
       Etiqueta(Draw3D3_, "Label4", QStringLiteral("Transformar datos desde Velmora hacia Racima"),
-               FuenteTitulo());
-  Label4_->setWordWrap(true);
-  Label4_->setGeometry(8, 24, 305, 57);
+               FuenteArial(16), QRect(8, 24, 305, 57), true);
   BImportar_ = Boton(Draw3D3_, "BImportar", QStringLiteral("OK"), QRect(96, 120, 89, 25));
   BImportar_->setIcon(GlifoAceptar());
 
@@ -243,9 +199,14 @@ void TMForm::CursorEspera(bool activo) {
   }
 }
 
-core::EleccionMarcos TMForm::ElegirMarcos(const std::filesystem::path& /*archivoXML*/) {
-  throw platform::Error(
-      "El selector de marcos horarios aún no está disponible en esta versión de Trasvelo.");
+core::EleccionMarcos TMForm::ElegirMarcos(const std::filesystem::path& archivoXML) {
+  const CursorNormal cursor;
+  TPlantillas Plantillas(archivoXML, ayuda_, PadreDialogos());
+  Plantillas.exec();
+  if (std::exception_ptr error = Plantillas.ErrorCarga()) {
+    std::rethrow_exception(error);
+  }
+  return core::EleccionMarcos{Plantillas.SeleccionValida, Plantillas.MarcosSeleccionados};
 }
 
 void TMForm::DesactivarBotones() {

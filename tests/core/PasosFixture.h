@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/EstadoPrograma.h"
+#include "support/DocumentoPrueba.h"
 #include "support/TempDir.h"
 
 // What the import steps' tests share: a working and a program directory of
@@ -15,17 +16,6 @@
 // read back as text. Values and table text are written in UTF-8 here and
 // cross into program text (Windows-1252) at the edges.
 namespace trasvelo::test {
-
-// One record: its values in order.
-using Valores = std::vector<std::string>;
-
-struct GrupoPrueba {
-  std::string seq;
-  std::vector<Valores> registros;
-};
-
-// The XML text of an exchange document holding these groups.
-std::string DocumentoXml(const std::vector<GrupoPrueba>& grupos);
 
 // A field of a table as created: name, dBase type letter, width.
 using Campo = std::tuple<std::string, char, int>;

@@ -1,7 +1,13 @@
 #include "GuionModal.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <QWidget>
 
@@ -51,7 +57,13 @@ void GuionModal::Mirar() {
   // Not in the script, or too late: get it out of the way.
   if (auto* dialogo = qobject_cast<QDialog*>(modal)) {
     dialogo->reject();
-  } else {
+  }
+  if (modal->isVisible()) {
+    // A dialog without a way out, the time-frame chooser: a valid choice.
+    if (auto* marcos = modal->findChild<QListWidget*>("ListBox2"); marcos && marcos->count() > 0) {
+      marcos->clearSelection();
+      marcos->item(0)->setSelected(true);
+    }
     modal->close();
   }
 }
@@ -69,6 +81,24 @@ GuionModal::Accion GuionModal::Rechazar() {
     if (auto* dialogo = qobject_cast<QDialog*>(w)) {
       dialogo->reject();
     }
+  };
+}
+
+GuionModal::Accion GuionModal::ElegirArchivo(std::filesystem::path carpeta, QString nombre) {
+  return [carpeta, nombre](QWidget* w) {
+    auto* dialogo = qobject_cast<QFileDialog*>(w);
+    ASSERT_NE(dialogo, nullptr);
+    const QString ruta = QString::fromStdString((carpeta / nombre.toStdString()).string());
+    dialogo->setDirectory(QString::fromStdString(carpeta.string()));
+    // The dialog's model must know the file before a typed bare name is
+    // taken; a full path typed there often only changes folder.
+    auto* modelo = dialogo->findChild<QFileSystemModel*>();
+    ASSERT_NE(modelo, nullptr);
+    ASSERT_TRUE(EsperarHasta([&] { return modelo->index(ruta).isValid(); }, 5000));
+    auto* campo = dialogo->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(campo, nullptr);
+    QTest::keyClicks(campo, nombre);
+    QTest::keyClick(campo, Qt::Key_Return);
   };
 }
 

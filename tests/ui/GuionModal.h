@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -37,6 +38,8 @@ class GuionModal : public QObject {
 
   static Accion Aceptar();
   static Accion Rechazar();
+  // Picks the file `nombre` in `carpeta` in Qt's own file dialog.
+  static Accion ElegirArchivo(std::filesystem::path carpeta, QString nombre);
 
  private:
   void Mirar();

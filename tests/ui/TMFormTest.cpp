@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "AyudaFalsa.h"
 #include "GuionModal.h"
 #include "core/EstadoPrograma.h"
 #include "platform/Paths.h"
@@ -33,23 +34,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::EsperarHasta;
 using test::GuionModal;
-
-// Records what the window asks of the help service.
-class AyudaFalsa : public ui::Ayuda {
- public:
-  struct Peticion {
-    std::string archivo;
-    std::optional<int> tema;  // none: the table of contents
-    bool operator==(const Peticion&) const = default;
-  };
-  void AbrirIndiceAyuda(const std::string& archivo) override {
-    peticiones.push_back({archivo, std::nullopt});
-  }
-  void AbrirTemaAyuda(const std::string& archivo, int tema) override {
-    peticiones.push_back({archivo, tema});
-  }
-  std::vector<Peticion> peticiones;
-};
 
 class VentanaTest : public ::testing::Test {
  protected:
@@ -80,7 +64,7 @@ class VentanaTest : public ::testing::Test {
   test::TempDir trabajo_;
   test::TempDir programa_;
   core::EstadoPrograma estado_{core::Directorios{trabajo_.path(), programa_.path()}};
-  AyudaFalsa ayuda_;
+  test::AyudaFalsa ayuda_;
   int cerradas_ = 0;
   std::unique_ptr<ui::TMForm> ventana_;
 };
@@ -224,8 +208,8 @@ TEST_F(VentanaTest, TabRunsThroughTheBottomPanelThenTheDirections) {
 
 TEST_F(VentanaTest, F1AsksForTopic3FromEveryPartAndTheButtonForTheContents) {
   Mostrada();
-  const AyudaFalsa::Peticion tema{"RACIMA.chm", 3};
-  const AyudaFalsa::Peticion indice{"RACIMA.chm", std::nullopt};
+  const test::AyudaFalsa::Peticion tema{"RACIMA.chm", 3};
+  const test::AyudaFalsa::Peticion indice{"RACIMA.chm", std::nullopt};
   for (const char* donde :
        {"BExportar", "BImportar", "BClose", "Button1", "Draw3D1", "Draw3D2", "Draw3D3", "Label3"}) {
     ayuda_.peticiones.clear();
@@ -433,24 +417,6 @@ constexpr const char* kDocumentoMinimo = R"(<?xml version="1.0" encoding="UTF-8"
 </BLOQUE_DATOS></SERVICIO>
 )";
 
-// Picks `nombre` in `carpeta` in Qt's own file dialog: its model must know
-// the file before a typed bare name is taken.
-GuionModal::Accion ElegirEnDialogo(fs::path carpeta, QString nombre) {
-  return [carpeta, nombre](QWidget* w) {
-    auto* dialogo = qobject_cast<QFileDialog*>(w);
-    ASSERT_NE(dialogo, nullptr);
-    const QString ruta = QString::fromStdString((carpeta / nombre.toStdString()).string());
-    dialogo->setDirectory(QString::fromStdString(carpeta.string()));
-    auto* modelo = dialogo->findChild<QFileSystemModel*>();
-    ASSERT_NE(modelo, nullptr);
-    ASSERT_TRUE(EsperarHasta([&] { return modelo->index(ruta).isValid(); }, 5000));
-    auto* campo = dialogo->findChild<QLineEdit*>("fileNameEdit");
-    ASSERT_NE(campo, nullptr);
-    QTest::keyClicks(campo, nombre);
-    QTest::keyClick(campo, Qt::Key_Return);
-  };
-}
-
 // A completed import disables both directions and restores the cursor; the
 // close and help buttons stay usable; hosted, the window closes and reports 1.
 TEST_F(VentanaTest, ACompletedImportDisablesTheDirections) {
@@ -471,7 +437,8 @@ TEST_F(VentanaTest, ACompletedImportDisablesTheDirections) {
     fs::remove(Ini());
     cerradas_ = 0;
     estado_.modoEjecucion = core::kModoInteractivo;
-    GuionModal guion({ElegirEnDialogo(documentos.path(), "centro.xml"), GuionModal::Aceptar()});
+    GuionModal guion(
+        {GuionModal::ElegirArchivo(documentos.path(), "centro.xml"), GuionModal::Aceptar()});
     ui::TMForm& ventana = Crear(caso.argumentos);
     for (const char* nombre : {"BExportar", "BImportar", "BClose", "Button1"}) {
       EXPECT_TRUE(Hijo<QWidget>(nombre)->isEnabled()) << nombre;

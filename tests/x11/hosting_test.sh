@@ -3,11 +3,13 @@
 # host's window id, on a private X server with a window manager, driven with
 # the keyboard as a person would. Exit 77 (skipped) only when the X tools
 # are missing.
-#   hosting_test.sh TRASVELO HOST_WINDOW
+#   hosting_test.sh TRASVELO HOST_WINDOW VOLCAR_TABLA SOURCE_DIR
 set -uo pipefail
 
 trasvelo_built=$1
 host_window=$2
+volcar_tabla=$3
+source_dir=$4
 
 for tool in Xvfb openbox xdotool xwininfo xprop timeout; do
   if ! command -v "$tool" >/dev/null 2>&1; then
@@ -104,6 +106,7 @@ wait_for 10 sh -c 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_
 # The program directory is the executable's: a copy of its own, so that
 # Velmora.ini lands here.
 cp "$trasvelo_built" "$tmp/prog/trasvelo"
+cp "$(dirname "$trasvelo_built")/NIVELLARI.dbf" "$tmp/prog/"
 ini="$tmp/prog/Velmora.ini"
 
 # start_host NAME ARGS...: the host window starting trasvelo with ARGS; sets
@@ -248,6 +251,77 @@ if start_host nowindow xyz 7FFFFFFF; then
   fi
   finish nowindow
   report_is nowindow 0
+fi
+
+# --- 6: a hosted import through the time-frame chooser ----------------------
+# The sample document has two frames: Return at once is refused, then both
+# are picked with the mouse and Ctrl.
+chooser_caption="Planillas, Marcos o Jornadas Horarias"
+cp "$source_dir/data/muestra/centro.xml" "$tmp/centro.xml"
+# A line of the frame list, clicked with the given keys held (window-relative
+# coordinates: the list sits at 16,103; a line is 13 to 23 pixels high).
+click_frame() {
+  local row=$1
+  shift
+  xdotool mousemove --window "$chooser" 40 $((row ? 127 : 109)) >/dev/null 2>&1
+  if (($#)); then
+    xdotool keydown "$1" click 1 keyup "$1"
+  else
+    xdotool click 1
+  fi
+}
+if start_host chooser exportar "{ID}"; then
+  if wait_for 15 visible '^Archivo XML$'; then
+    xdotool windowactivate --sync "$found" >/dev/null 2>&1
+    xdotool type --delay 20 "$tmp/centro.xml"
+    xdotool key --clearmodifiers Return
+    if wait_for 30 visible "^$chooser_caption\$"; then
+      chooser=$found
+      xdotool windowactivate --sync "$chooser" >/dev/null 2>&1
+      xdotool key --clearmodifiers Return
+      if wait_for 10 visible '^Trasvelo$'; then
+        xdotool windowactivate --sync "$found" >/dev/null 2>&1
+        xdotool key --clearmodifiers Return
+      else
+        fail "chooser: no message for an empty choice"
+      fi
+      # A new chooser follows.
+      sleep 0.5
+      if wait_for 10 visible "^$chooser_caption\$"; then
+        chooser=$found
+        xdotool windowactivate --sync "$chooser" >/dev/null 2>&1
+        sleep 0.3
+        click_frame 0
+        click_frame 1 ctrl
+        xdotool mousemove --window "$chooser" 299 265 click 1
+        if wait_for 60 visible '^Trasvelo$'; then
+          xdotool windowactivate --sync "$found" >/dev/null 2>&1
+          xdotool key --clearmodifiers Return
+        else
+          fail "chooser: no message at the end of the import"
+        fi
+      else
+        fail "chooser: no second chooser after the empty choice"
+      fi
+    else
+      fail "chooser: the chooser did not appear"
+    fi
+  else
+    fail "chooser: the file dialog did not appear"
+  fi
+  finish chooser
+  report_is chooser 1
+  expected="$source_dir/tests/data/expected"
+  work="$WINEPREFIX/drive_c/VTEMP"
+  for table in ASIGNOMT ASIGNOMT2 ASIGT AULAT CURSOST GRUPOST PROFT DIASHORAST2 \
+    ambos/DIASHORAST ambos/PERIODOS; do
+    if ! "$volcar_tabla" "$work" "$(basename "$table").DBF" >"$tmp/dump.txt" 2>&1; then
+      fail "chooser: $table: $(cat "$tmp/dump.txt")"
+    elif ! diff -q "$expected/$table.txt" "$tmp/dump.txt" >/dev/null; then
+      fail "chooser: $table differs from the expected table"
+      diff "$expected/$table.txt" "$tmp/dump.txt" | head -n 5
+    fi
+  done
 fi
 
 if ((failures)); then
