@@ -1,5 +1,7 @@
 #include "platform/Table.h"
 
+#include "platform/AtomicFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +11,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "platform/AtomicFile.h"
 #include "platform/DbfFormat.h"
 #include "platform/Error.h"
 #include "platform/FileLock.h"
@@ -162,21 +165,31 @@ void CreateTable(const fs::path& dir, std::string_view name, const std::vector<F
     fail(e.what());
   }
 
-  Fd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-  if (!fd.valid())
-    fail(std::strerror(errno));
-  int locked = lock::TryLock(fd.get(), lock::Kind::Exclusive);
-  if (locked == 0) {
-    throw TableError(Capitalised(who) + " está en uso por otro programa", place);
+  // A table that another program has open is not replaced, as on Windows.
+  // Our lock on the old file is held until the new one has taken its place.
+  Fd fd;
+  std::error_code ec;
+  if (fs::exists(path, ec)) {
+    fd = Fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    if (!fd.valid())
+      fail(std::strerror(errno));
+    int locked = lock::TryLock(fd.get(), lock::Kind::Exclusive);
+    if (locked == 0) {
+      throw TableError(Capitalised(who) + " está en uso por otro programa", place);
+    }
+    if (locked < 0)
+      fail(std::strerror(-locked));
   }
-  if (locked < 0)
-    fail(std::strerror(-locked));
-  if (::ftruncate(fd.get(), 0) != 0)
-    fail(std::strerror(errno));
-  std::string bytes = dbf::BuildHeader(layout);
-  bytes += dbf::kEndOfFile;
-  if (int err = WriteAt(fd.get(), bytes, 0))
-    fail(std::strerror(err));
+  // The new file appears whole or not at all: a full disk or a run killed
+  // half-way never leaves a header without its fields.
+  auto replace = [&](const fs::path& target, const std::string& bytes, const std::string& what) {
+    try {
+      WriteFileAtomically(target, bytes);
+    } catch (const FileError& e) {
+      fail(what + e.what());
+    }
+  };
+  replace(path, dbf::BuildHeader(layout) + dbf::kEndOfFile, "");
 
   const std::string mdxFile = MdxFileName(path.filename().string());
   RemoveAllSpellings(dir, mdxFile);
@@ -189,14 +202,9 @@ void CreateTable(const fs::path& dir, std::string_view name, const std::vector<F
       }
     }
     const fs::path mdxPath = dir / mdxFile;
-    const std::string index =
-        mdx::BuildEmpty(fs::path(path.filename()).stem().string(), layout.language, tags);
-    Fd out(::open(mdxPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!out.valid())
-      fail("su índice " + mdxPath.string() + ": " + std::strerror(errno));
-    if (int err = WriteAt(out.get(), index, 0)) {
-      fail("su índice " + mdxPath.string() + ": " + std::strerror(err));
-    }
+    replace(mdxPath,
+            mdx::BuildEmpty(fs::path(path.filename()).stem().string(), layout.language, tags),
+            "su índice: ");
   }
 }
 

@@ -60,6 +60,43 @@ std::string RawTable::Bytes() const {
   return h;
 }
 
+std::vector<TablaDanada> Danar(const std::string& buena) {
+  if (buena.size() < 33) {
+    throw std::invalid_argument("not a table");
+  }
+  const auto u16 = [&](size_t at) {
+    return static_cast<size_t>(static_cast<uint8_t>(buena[at])) |
+           static_cast<size_t>(static_cast<uint8_t>(buena[at + 1])) << 8;
+  };
+  const size_t cabecera = u16(8);
+  const size_t registro = u16(10);
+  const auto con = [&](size_t at, const std::string& bytes) {
+    std::string b = buena;
+    b.replace(at, bytes.size(), bytes);
+    return b;
+  };
+  std::string basura;
+  for (int i = 0; i < 700; ++i) {
+    basura += static_cast<char>((i * 7919 + 13) % 251);
+  }
+  return {
+      {"zero-length file", ""},
+      {"header cut short", buena.substr(0, 20)},
+      {"header cut inside a field descriptor", buena.substr(0, 50)},
+      {"records cut short", buena.substr(0, cabecera + registro / 2)},
+      {"record count past the records", con(4, Le(1000, 4))},
+      {"huge record count", con(4, Le(0xFFFFFFFFu, 4))},
+      {"header length past the end of the file", con(8, Le(buena.size() + 5000, 2))},
+      {"header length below the fixed part", con(8, Le(20, 2))},
+      {"record length one more than the fields", con(10, Le(registro + 1, 2))},
+      {"record length one less than the fields", con(10, Le(registro - 1, 2))},
+      {"field of width zero", con(32 + 16, std::string(1, '\0'))},
+      {"unknown version byte", con(0, "\x7F")},
+      {"garbage", basura},
+      {"garbage behind a version byte", "\x03" + basura},
+  };
+}
+
 std::string Bytes(std::string_view file, size_t at, size_t n) {
   if (at + n > file.size())
     throw std::out_of_range("past the end of the file");

@@ -34,6 +34,15 @@ struct RawTable {
   std::string Bytes() const;
 };
 
+// A good table file spoilt in one of the ways a reader must reject.
+struct TablaDanada {
+  std::string que;  // what is wrong with it
+  std::string bytes;
+};
+// The damaged versions of `buena`, the bytes of a sound level-3/4 table with
+// at least one field and one record.
+std::vector<TablaDanada> Danar(const std::string& buena);
+
 // Little-endian and big-endian byte strings of a number.
 std::string Le(uint64_t value, int bytes);
 std::string Be(uint64_t value, int bytes);
