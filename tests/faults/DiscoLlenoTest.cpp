@@ -29,13 +29,13 @@ TEST_F(FallosTest, AFullDiskStopsTheImportWithAClearError) {
     Importar();
     ASSERT_TRUE(Completada());
     const int resultado = RunWithFileSizeLimit(limite, [&] {
-      estado.resultado = 0;
+      estado->resultado = 0;
       Importar();
       if (Completada()) {
         return kCompletada;
       }
       const auto errores = ui.Errores();
-      if (errores.size() != 1 || estado.resultado != 0 || ui.Veces("DesactivarBotones") != 0) {
+      if (errores.size() != 1 || estado->resultado != 0 || ui.Veces("DesactivarBotones") != 0) {
         std::fprintf(stderr, "unexpected calls: %s\n",
                      ::testing::PrintToString(ui.llamadas).c_str());
         return 10;
@@ -64,11 +64,11 @@ TEST_F(FallosTest, AFullDiskLeavesTheHostReportWholeOrUntouched) {
   for (long limite : {0L, 10L, 60L, 100L, 4096L}) {
     SCOPED_TRACE("limit " + std::to_string(limite));
     WriteFile(ini, viejo);
-    estado.modoEjecucion = core::kModoHospedado;
-    estado.resultado = 1;
+    estado->modoEjecucion = core::kModoHospedado;
+    estado->resultado = 1;
     const int resultado = RunWithFileSizeLimit(limite, [&] {
       try {
-        core::FormClose(estado);
+        core::FormClose(*estado);
         return kCompletada;
       } catch (const platform::FileError& e) {
         return std::string(e.what()).find("Velmora.ini") != std::string::npos ? kFalloClaro : 10;

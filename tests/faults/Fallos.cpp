@@ -22,33 +22,36 @@ const std::vector<std::string> kTablasExportacion = {"SOLUC",     "GRUPOST",    
                                                      "PROFT",     "AULAT",      "ASIGNOMT",
                                                      "ASIGNOMT2", "DIASHORAST", "ASIGT"};
 
-FallosTest::FallosTest()
-    : muestra(documentos / "centro.xml"),
-      estado(core::Directorios{trabajo.path(), programa.path()}) {
+FallosTest::FallosTest() : muestra(documentos / "centro.xml") {
+  UsarTrabajo(trabajo.path());
   fs::copy_file(platform::ProgramDirectory() / "NIVELLARI.dbf", programa / "NIVELLARI.dbf");
   fs::copy_file(SourceDir() / "data/muestra/centro.xml", muestra);
+}
+
+void FallosTest::UsarTrabajo(const fs::path& dir) {
+  estado = std::make_unique<core::EstadoPrograma>(core::Directorios{dir, programa.path()});
 }
 
 void FallosTest::Importar(const fs::path& documento) {
   ui = InterfazGuionizada();
   ui.archivos.push_back(documento);
   ui.marcos.push_back(Eleccion("JM        JT        "));
-  core::BExportarClick(estado, ui);
+  core::BExportarClick(*estado, ui);
 }
 
 void FallosTest::Exportar(const fs::path& documento) {
   ui = InterfazGuionizada();
   ui.archivos.push_back(documento);
-  core::BImportarClick(estado, ui);
+  core::BImportarClick(*estado, ui);
 }
 
 void FallosTest::Preparar() {
   Importar();
   ASSERT_TRUE(Completada()) << ::testing::PrintToString(ui.llamadas);
-  const std::string orden =
-      std::string("'") + TRASVELO_RESOLVER + "' '" + trabajo.path().string() + "' >/dev/null";
+  const std::string orden = std::string("'") + TRASVELO_RESOLVER + "' '" +
+                            estado->directorios.trabajo.string() + "' >/dev/null";
   ASSERT_EQ(std::system(orden.c_str()), 0);
-  estado.resultado = 0;
+  estado->resultado = 0;
 }
 
 fs::path FallosTest::Salida(const fs::path& documento) {
@@ -66,7 +69,7 @@ void FallosTest::ComprobarFallo(const std::string& nombre) {
   ASSERT_EQ(errores.size(), 1u) << ::testing::PrintToString(ui.llamadas);
   EXPECT_NE(errores[0].find(nombre), std::string::npos) << errores[0];
   EXPECT_FALSE(Completada());
-  EXPECT_EQ(estado.resultado, 0);
+  EXPECT_EQ(estado->resultado, 0);
   EXPECT_EQ(ui.Veces("DesactivarBotones"), 0);
   EXPECT_EQ(ui.Veces("Cursor: 1"), ui.Veces("Cursor: 0"));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,9 @@ class FallosTest : public ::testing::Test {
   TempDir programa;
   TempDir documentos;
   fs::path muestra;
-  core::EstadoPrograma estado;
+  // The state of a window whose working directory is `dir`.
+  void UsarTrabajo(const fs::path& dir);
+  std::unique_ptr<core::EstadoPrograma> estado;
   InterfazGuionizada ui;
 };
 

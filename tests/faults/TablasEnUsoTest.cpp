@@ -25,7 +25,7 @@ TEST_F(FallosTest, ATableHeldByAnotherProgramStopsTheImport) {
       ASSERT_TRUE(Completada());
       TablaRetenida otro(trabajo.path(), tabla + ".DBF", r.modo);
       ASSERT_TRUE(otro.Abierta());
-      estado.resultado = 0;
+      estado->resultado = 0;
       Importar();
       ComprobarFallo(tabla);
     }
@@ -46,7 +46,7 @@ TEST_F(FallosTest, TheLevelTableMayBeReadButNotWrittenByAnotherProgram) {
   }
   TablaRetenida escritor(programa.path(), "NIVELLARI.dbf", OpenMode::Exclusive);
   ASSERT_TRUE(escritor.Abierta());
-  estado.resultado = 0;
+  estado->resultado = 0;
   Importar();
   ComprobarFallo("NIVELLARI");
 }

@@ -70,6 +70,10 @@ std::vector<TablaDanada> Danar(const std::string& buena) {
   };
   const size_t cabecera = u16(8);
   const size_t registro = u16(10);
+  const size_t registros = u16(4) | u16(6) << 16;
+  // Level 7 keeps 48-byte field descriptors from byte 68.
+  const bool nivel7 = (static_cast<uint8_t>(buena[0]) & 0x07) == 0x04;
+  const size_t anchoPrimerCampo = nivel7 ? 68 + 33 : 32 + 16;
   const auto con = [&](size_t at, const std::string& bytes) {
     std::string b = buena;
     b.replace(at, bytes.size(), bytes);
@@ -84,13 +88,13 @@ std::vector<TablaDanada> Danar(const std::string& buena) {
       {"header cut short", buena.substr(0, 20)},
       {"header cut inside a field descriptor", buena.substr(0, 50)},
       {"records cut short", buena.substr(0, cabecera + registro / 2)},
-      {"record count past the records", con(4, Le(1000, 4))},
+      {"record count past the records", con(4, Le(registros + 1000, 4))},
       {"huge record count", con(4, Le(0xFFFFFFFFu, 4))},
       {"header length past the end of the file", con(8, Le(buena.size() + 5000, 2))},
       {"header length below the fixed part", con(8, Le(20, 2))},
       {"record length one more than the fields", con(10, Le(registro + 1, 2))},
       {"record length one less than the fields", con(10, Le(registro - 1, 2))},
-      {"field of width zero", con(32 + 16, std::string(1, '\0'))},
+      {"field of width zero", con(anchoPrimerCampo, std::string(1, '\0'))},
       {"unknown version byte", con(0, "\x7F")},
       {"garbage", basura},
       {"garbage behind a version byte", "\x03" + basura},
