@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   python3 python3-dbfread fp-compiler fp-units-db fp-utils
-  libchm-dev fonts-liberation
+  libchm-dev fonts-liberation dpkg-dev
   xvfb xdotool openbox x11-utils
 )
 

@@ -24,6 +24,18 @@ void InterfazLote::MostrarMensaje(const std::string& texto) {
   std::fflush(out);
 }
 
+void InterfazLote::MostrarInforme(const std::string& texto, const core::Informe& informe) {
+  MostrarMensaje(texto);
+  MostrarAvisos(informe);
+}
+
+void InterfazLote::MostrarAvisos(const core::Informe& informe) {
+  for (const core::Aviso& aviso : informe.Avisos()) {
+    std::fprintf(stderr, "Aviso: %s\n", core::Informe::Linea(aviso).c_str());
+  }
+  std::fflush(stderr);
+}
+
 void InterfazLote::MostrarError(const std::string& texto) {
   std::fprintf(stderr, "Error: %s\n", texto.c_str());
   std::fflush(stderr);

@@ -9,7 +9,8 @@
 
 // The batch command's user interface: the file comes from the command line,
 // messages go to standard output ("Proceso finalizado") or standard error
-// (every failure), the time frames come from --marcos. It never prompts.
+// (every failure, and each notice of the run report, one per line), the
+// time frames come from --marcos. It never prompts.
 namespace trasvelo::app {
 
 class InterfazLote : public core::InterfazUsuario {
@@ -18,7 +19,10 @@ class InterfazLote : public core::InterfazUsuario {
 
   std::optional<std::filesystem::path> ElegirArchivo(const core::DialogoArchivo&) override;
   void MostrarMensaje(const std::string& texto) override;
+  void MostrarInforme(const std::string& texto, const core::Informe& informe) override;
   void MostrarError(const std::string& texto) override;
+  // Each notice of the report on standard error, one per line.
+  void MostrarAvisos(const core::Informe& informe);
   void CursorEspera(bool) override {}
   core::EleccionMarcos ElegirMarcos(const std::filesystem::path& archivoXML) override;
   void DesactivarBotones() override {}

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "core/CopiasSeguridad.h"
 #include "core/EstadoPrograma.h"
 #include "platform/Paths.h"
-#include "ui/Ayuda.h"
 #include "ui/Dialogos.h"
 #include "ui/TMForm.h"
+#include "ui/VisorAyuda.h"
 
 int main(int argc, char** argv) {
   QApplication aplicacion(argc, argv);
@@ -30,8 +31,9 @@ int main(int argc, char** argv) {
 
   try {
     trasvelo::core::EstadoPrograma estado(trasvelo::core::Directorios{
-        trasvelo::platform::WorkingDirectory(), trasvelo::platform::ProgramDirectory()});
-    trasvelo::ui::AyudaNoDisponible ayuda;
+        trasvelo::platform::WorkingDirectory(), trasvelo::platform::ProgramDirectory(),
+        trasvelo::core::CarpetaCopiasDelUsuario()});
+    trasvelo::ui::AyudaChm ayuda(trasvelo::platform::ProgramDirectory());
     trasvelo::ui::TMForm ventana(estado, argumentos, ayuda);
     QObject::connect(&ventana, &trasvelo::ui::TMForm::Cerrada, &aplicacion, &QCoreApplication::quit,
                      Qt::QueuedConnection);

@@ -5,6 +5,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "core/Informe.h"
 #include "core/TablasVentana.h"
 #include "platform/XmlDom.h"
 
@@ -14,6 +15,9 @@ namespace trasvelo::core {
 struct Directorios {
   std::filesystem::path trabajo;   // C:\VTEMP
   std::filesystem::path programa;  // beside the executable: NIVELLARI.dbf, Velmora.ini
+  // Where an import copies the working tables it will replace, one folder
+  // per import; empty: no copies are made.
+  std::filesystem::path copias = {};
 };
 
 // Run mode: 0 interactive, 2 hosted.
@@ -41,6 +45,10 @@ struct EstadoPrograma {
   ConjuntoTexto ListaCodLargoNombre;
 
   TablasVentana tablas;
+
+  // What the current run did not carry over or changed; emptied when a run
+  // of either direction starts.
+  Informe informe;
 };
 
 }  // namespace trasvelo::core

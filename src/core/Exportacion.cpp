@@ -6,11 +6,14 @@
 #include <ctime>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "core/Clipper.h"
+#include "core/Exportacion.h"
 #include "core/MainForm.h"
 #include "core/Mensajes.h"
 #include "core/Recorrido.h"
@@ -124,8 +127,19 @@ std::string TextoDia(const Table& soluc) {
   return soluc.AsString("DIA");  // names the missing field in its error
 }
 
+std::string Utf8(std::string_view texto) {
+  return platform::Cp1252ToUtf8(texto);
+}
+
+// Notes one entry of SOLUC in the run report.
+void AnotarEntrada(Informe& informe, const Table& soluc, const std::string& motivo) {
+  informe.Anotar("SOLUC", static_cast<int>(soluc.RecordNumber()), Utf8(soluc.AsString("PROF")),
+                 "DIA " + Utf8(AllTrim(soluc.AsString("DIA"))) + ", HORA " +
+                     Utf8(AllTrim(soluc.AsString("HORA"))) + ": " + motivo);
+}
+
 void AnadirActividad(XmlDocument& doc, XmlNode& actividad, const Table& soluc, const Busquedas& b,
-                     const Par& periodo) {
+                     const Par& periodo, Informe& informe) {
   const std::string asig = soluc.AsString("ASIG");
   const std::string grupo = soluc.AsString("CODGRUPO");
   const std::string tarea = soluc.AsString("TAREA");
@@ -143,8 +157,14 @@ void AnadirActividad(XmlDocument& doc, XmlNode& actividad, const Table& soluc, c
   }
   Tramo tramo;
   const std::string clave = TextoDia(soluc) + std::to_string(soluc.AsInteger("HORA"));
-  if (auto t = b.tramo.find({clave, Left(soluc.AsString("MARCO"), 1)}); t != b.tramo.end()) {
+  const std::string marco = Left(soluc.AsString("MARCO"), 1);
+  if (auto t = b.tramo.find({clave, marco}); t != b.tramo.end()) {
     tramo = t->second;
+  } else {
+    AnotarEntrada(informe, soluc,
+                  "ningún tramo de DIASHORAST tiene DIHO '" + Utf8(clave) + "' y MARCO '" +
+                      Utf8(marco) +
+                      "': N_DIASEMANA y X_TRAMO quedan vacíos, N_HORINI y N_HORFIN 0");
   }
   const std::string sala = EnBlanco(aula) ? std::string() : aula;
   std::string unidad;
@@ -156,6 +176,21 @@ void AnadirActividad(XmlDocument& doc, XmlNode& actividad, const Table& soluc, c
   if (EnBlanco(materia)) {
     if (auto m = b.materia.find({asig, curso}); m != b.materia.end())
       materia = m->second;
+  }
+  // An activity (a task) has no subject nor, often, a group; a lesson
+  // without them reaches the other side incomplete.
+  const bool esActividad = !EnBlanco(claveActividad);
+  if (EnBlanco(materia) && !esActividad) {
+    AnotarEntrada(informe, soluc,
+                  "sin asignación de materia: ni ASIGT (ASIG '" + Utf8(asig) + "', CODGRUPO '" +
+                      Utf8(grupo) + "') ni ASIGNOMT2 dan su materia; X_MATERIAOMG queda vacío");
+  }
+  if (unidad.empty() && (!EnBlanco(grupo) || !esActividad)) {
+    AnotarEntrada(informe, soluc,
+                  EnBlanco(grupo) ? std::string("sin unidad: la entrada no tiene CODGRUPO; "
+                                                "X_UNIDAD queda vacío")
+                                  : "sin unidad: el grupo '" + Utf8(grupo) +
+                                        "' no está en GRUPOST; X_UNIDAD queda vacío");
   }
   const int inicio = MinutosDeTexto(tramo.desde);
   const int fin = MinutosDeTexto(tramo.hasta);
@@ -185,10 +220,28 @@ std::string FiltroProfesor(const std::string& abrev) {
   return texto + "'";
 }
 
-void EscribirHorarios(EstadoPrograma& estado, XmlNode& bloque, const Par& periodo) {
+// Entries of an abbreviation that PROFT does not hold are no teacher's: the
+// filter of every teacher passes them over. The filter compares as Locate
+// does, which the texts read back (without trailing blanks) match exactly.
+void AnotarEntradasSinProfesor(TablasVentana& t, Informe& informe) {
+  std::unordered_set<std::string> abreviaturas;
+  for (t.wwTableProfesor.First(); !t.wwTableProfesor.Eof(); t.wwTableProfesor.Next())
+    abreviaturas.insert(t.wwTableProfesor.AsString("ABREV"));
+  Table& soluc = t.wwTableSoluc;
+  soluc.SetFiltered(false);
+  for (soluc.First(); !soluc.Eof(); soluc.Next()) {
+    if (!abreviaturas.contains(soluc.AsString("PROF")))
+      AnotarEntrada(informe, soluc, "el profesor no está en PROFT: la entrada no se exporta");
+  }
+}
+
+ResumenExportacion EscribirHorarios(EstadoPrograma& estado, XmlNode& bloque, const Par& periodo) {
   XmlDocument& doc = *estado.DocumentoXML;
   TablasVentana& t = estado.tablas;
   const Busquedas busquedas(t);
+  Informe& informe = estado.informe;
+  ResumenExportacion resumen;
+  AnotarEntradasSinProfesor(t, informe);
 
   XmlNode horarios = Grupo(doc, "HORARIOS_REGULARES");
   bloque.AppendChild(horarios);
@@ -211,29 +264,41 @@ void EscribirHorarios(EstadoPrograma& estado, XmlNode& bloque, const Par& period
         ++entradas;
     }
     profesor.SetAttribute("registros", entradas);
+    if (entradas == 0) {
+      informe.Anotar("PROFT", n - 1, Utf8(abrev),
+                     "el profesor no tiene entradas en SOLUC (con DIA distinto de 0): se exporta "
+                     "sin actividades");
+    }
     horarios.AppendChild(profesor);
     AnadirDato(doc, profesor, "X_EMPLEADO", empleado);
     AnadirDato(doc, profesor, "F_TOMAPOS", tomaPosesion);
 
     int m = 1;
     for (soluc.First(); !soluc.Eof(); soluc.Next()) {
-      if (soluc.AsInteger("DIA") == 0)
+      if (soluc.AsInteger("DIA") == 0) {
+        AnotarEntrada(informe, soluc, "DIA 0: la entrada no se exporta");
         continue;  // neither counted nor written
+      }
       XmlNode actividad = Grupo(doc, "ACTIVIDAD_" + std::to_string(m++));
       profesor.AppendChild(actividad);
-      AnadirActividad(doc, actividad, soluc, busquedas, periodo);
+      AnadirActividad(doc, actividad, soluc, busquedas, periodo, informe);
+      ++resumen.actividades;
     }
+    ++resumen.profesores;
   }
   soluc.SetFiltered(false);
+  return resumen;
 }
 
-}  // namespace
-
-void BImportarClick(EstadoPrograma& estado, InterfazUsuario& ui) {
+// The export; its document is saved when `guardar`.
+std::optional<ResumenExportacion> Exportar(EstadoPrograma& estado, InterfazUsuario& ui,
+                                           bool guardar) {
+  estado.informe.Vaciar();
   if (!ElegirDocumento(estado, ui)) {
-    return;
+    return std::nullopt;
   }
   bool faltaPeriodos = false;
+  ResumenExportacion resumen;
   const bool completado = EjecutarPasos(estado, ui, [&] {
     TablasVentana& t = estado.tablas;
     for (Table* tabla :
@@ -291,20 +356,36 @@ void BImportarClick(EstadoPrograma& estado, InterfazUsuario& ui) {
     AnadirDato(doc, annoGrupo, "C_ANNO", anno);
     bloque.AppendChild(annoGrupo);
 
-    EscribirHorarios(estado, bloque, periodo);
+    resumen = EscribirHorarios(estado, bloque, periodo);
 
     t.CerrarTodas();
+    if (!guardar) {
+      return;
+    }
     const auto salida = estado.ArchivoXML.parent_path() /
                         ("ResultadoVelmos" + estado.ArchivoXML.filename().string());
     doc.Save(salida);
   });
   if (faltaPeriodos) {
     ui.MostrarMensaje(mensajes::kFaltaPeriodos);
-    return;
+    return std::nullopt;
   }
-  if (completado) {
+  if (!completado) {
+    return std::nullopt;
+  }
+  return resumen;
+}
+
+}  // namespace
+
+void BImportarClick(EstadoPrograma& estado, InterfazUsuario& ui) {
+  if (Exportar(estado, ui, /*guardar=*/true)) {
     Completar(estado, ui);
   }
+}
+
+std::optional<ResumenExportacion> ProbarExportacion(EstadoPrograma& estado, InterfazUsuario& ui) {
+  return Exportar(estado, ui, /*guardar=*/false);
 }
 
 }  // namespace trasvelo::core

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/CopiasSeguridad.h"
 #include "core/DocumentoIntercambio.h"
 #include "core/MainForm.h"
 #include "core/Mensajes.h"
@@ -33,6 +34,7 @@ std::optional<std::string> MotivoRechazo(const platform::XmlDocument& documento,
 }  // namespace
 
 void BExportarClick(EstadoPrograma& estado, InterfazUsuario& ui) {
+  estado.informe.Vaciar();
   if (!ElegirDocumento(estado, ui)) {
     return;
   }
@@ -49,6 +51,11 @@ void BExportarClick(EstadoPrograma& estado, InterfazUsuario& ui) {
   }
 
   const bool completado = EjecutarPasos(estado, ui, [&] {
+    // The files the steps will drop or replace are copied first; without a
+    // copy nothing is dropped.
+    if (!estado.directorios.copias.empty()) {
+      CopiarTablas(estado.directorios.copias, estado.directorios.trabajo);
+    }
     TransformarMaterias(estado);
     TransformarActividades(estado);
     TransformarEmpleados(estado);

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "core/Informe.h"
+
 // The only way the runs reach the user. The Qt window, the batch command and
 // the tests each implement it. Messages are UTF-8, like every exception's
 // what(); data from documents and tables (Windows-1252) is converted with
@@ -31,6 +33,13 @@ class InterfazUsuario {
   virtual std::optional<std::filesystem::path> ElegirArchivo(const DialogoArchivo& dialogo) = 0;
   // A message box; returns when the user dismisses it.
   virtual void MostrarMensaje(const std::string& texto) = 0;
+  // The message of a completed run together with its report, which the user
+  // can read on demand (a message box's details). Called instead of
+  // MostrarMensaje only when the report holds something.
+  virtual void MostrarInforme(const std::string& texto, const Informe& informe) {
+    (void)informe;
+    MostrarMensaje(texto);
+  }
   // The error box of the platform, with the error's message.
   virtual void MostrarError(const std::string& texto) = 0;
   // Hour-glass cursor for the whole application on or off.

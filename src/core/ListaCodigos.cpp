@@ -46,7 +46,8 @@ bool ListaCodigos::Contiene(std::string_view codigo) const {
 
 std::string ListaCodigos::Asignar(const std::string& base) {
   std::string candidato = Forma(base);
-  if (Contiene(candidato)) {
+  numerado_ = Contiene(candidato);
+  if (numerado_) {
     unsigned long& contador = siguiente_[Clave(base)];
     if (contador == 0) {
       contador = 1;

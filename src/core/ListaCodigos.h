@@ -40,6 +40,8 @@ class ListaCodigos {
   // the end of the base ("EDUCACINFS" + 1000 -> "EDUCAC1000"), so the search
   // always ends. The code is added.
   std::string Asignar(const std::string& base);
+  // Whether the last Asignar had to number its base (the base was taken).
+  bool Numerado() const { return numerado_; }
 
  private:
   std::string Clave(std::string_view codigo) const;
@@ -54,6 +56,7 @@ class ListaCodigos {
   bool acortar_;
   ConjuntoTexto propio_;
   ConjuntoTexto* codigos_;
+  bool numerado_ = false;
   // For each base (in the list's comparison form), the counter to try first
   // next time: every smaller counter gave a code the list held, and a list
   // only grows, so they stay taken. Keeps a long run of one base linear.

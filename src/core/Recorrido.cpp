@@ -42,7 +42,11 @@ bool EjecutarPasos(EstadoPrograma& estado, InterfazUsuario& ui,
 
 void Completar(EstadoPrograma& estado, InterfazUsuario& ui) {
   estado.resultado = 1;
-  ui.MostrarMensaje(mensajes::kProcesoFinalizado);
+  if (estado.informe.Vacio()) {
+    ui.MostrarMensaje(mensajes::kProcesoFinalizado);
+  } else {
+    ui.MostrarInforme(mensajes::kProcesoFinalizado, estado.informe);
+  }
   ui.DesactivarBotones();
   if (estado.modoEjecucion == kModoHospedado) {
     ui.CerrarVentana();

@@ -20,7 +20,8 @@ bool ElegirDocumento(EstadoPrograma& estado, InterfazUsuario& ui);
 bool EjecutarPasos(EstadoPrograma& estado, InterfazUsuario& ui,
                    const std::function<void()>& trabajo);
 
-// A completed run: run result 1, "Proceso finalizado", both direction
+// A completed run: run result 1, "Proceso finalizado" (with the run's report
+// when it holds something), both direction
 // buttons disabled, and hosted the window closes.
 void Completar(EstadoPrograma& estado, InterfazUsuario& ui);
 

@@ -14,12 +14,18 @@ void TransformarActividades(EstadoPrograma& estado) {
   platform::Table asignomt(estado.directorios.trabajo, "ASIGNOMT.DBF");
   asignomt.Open(platform::OpenMode::Shared);
 
+  Informe& informe = estado.informe;
+  int posicion = 0;
   for (const Registro& registro : registros) {
+    ++posicion;
     if (!pasos::SeLee(registro)) {
+      pasos::AnotarOmitido(informe, "ACTIVIDADES", posicion, registro);
       continue;
     }
     const std::string nombre = AllTrim(registro.Valor(2));
     const std::string clave = AllTrim(registro.Valor(1));
+    pasos::AnotarSiSeCorta(informe, asignomt, "ACTIVIDADES", posicion, clave, "COD", clave);
+    pasos::AnotarSiSeCorta(informe, asignomt, "ACTIVIDADES", posicion, clave, "NOMBRE", nombre);
     asignomt.Append();
     asignomt.SetString("COD", clave);
     asignomt.SetString("CODLARGO", Left(nombre, 10));

@@ -74,7 +74,11 @@ void TransformarAsignaciones(EstadoPrograma& estado) {
   }
 
   const std::string sesiones(kHoras, '1');
+  Informe& informe = estado.informe;
+  int posicion = 0;
+  // Records skipped here were skipped, and noted, by the subjects step.
   for (const Registro& registro : pasos::Registros(estado, "MATERIAS")) {
+    ++posicion;
     if (!pasos::SeLee(registro)) {
       continue;
     }
@@ -86,12 +90,22 @@ void TransformarAsignaciones(EstadoPrograma& estado) {
     }
     const auto materia = codPorNombre.find(ClaveNombre(nombre));
     if (materia == codPorNombre.end() || materia->second.empty()) {
+      informe.Anotar("MATERIAS", posicion, pasos::Utf8(claveMateria),
+                     "no se asigna a ningún grupo: el nombre '" + pasos::Utf8(nombre) +
+                         "' no da ninguna materia con código en ASIGNOMT");
       continue;
     }
     const auto grupos = gruposPorCurso.find(claveCurso);
     if (grupos == gruposPorCurso.end()) {
+      informe.Anotar("MATERIAS", posicion, pasos::Utf8(claveMateria),
+                     "no se asigna a ningún grupo: ningún grupo de GRUPOST es del curso '" +
+                         pasos::Utf8(claveCurso) + "'");
       continue;
     }
+    pasos::AnotarSiSeCorta(informe, asigt, "MATERIAS", posicion, claveMateria, "CLAVE",
+                           claveMateria);
+    pasos::AnotarSiSeCorta(informe, asigt, "MATERIAS", posicion, claveMateria, "CLAVECURSO",
+                           claveCurso);
     for (const Grupo& grupo : grupos->second) {
       asigt.Append();
       asigt.SetString("CASIG", materia->second);

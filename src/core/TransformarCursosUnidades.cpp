@@ -66,6 +66,7 @@ void TransformarCursosUnidades(EstadoPrograma& estado) {
   platform::Table cursost(dir, "CURSOST.DBF");
   cursost.Open(platform::OpenMode::Shared);
   platform::Table& niveles = estado.tablas.wwTableNIVELEX;
+  Informe& informe = estado.informe;
 
   // The first course of each key as CURSOST reads it back: what a walk of
   // CURSOST from its first record finds for a unit's course key.
@@ -73,8 +74,11 @@ void TransformarCursosUnidades(EstadoPrograma& estado) {
   {
     pasos::CerrarAlSalir cerrarNiveles(niveles);
     niveles.Open(platform::OpenMode::Shared);
+    int posicion = 0;
     for (const Registro& registro : cursos) {
+      ++posicion;
       if (!pasos::SeLee(registro)) {
+        pasos::AnotarOmitido(informe, "CURSOS_DEL_CENTRO", posicion, registro);
         continue;
       }
       const std::string clave = AllTrim(registro.Valor(0));
@@ -84,11 +88,26 @@ void TransformarCursosUnidades(EstadoPrograma& estado) {
       if (niveles.Locate("X_OFERTAMATRIG", {std::to_string(numero)})) {
         nivel = niveles.AsString("NIVEL_ABREV");
         estudio = niveles.AsString("ESTUDIO");
+        if (nivel.empty()) {
+          informe.Anotar("CURSOS_DEL_CENTRO", posicion, pasos::Utf8(clave),
+                         "la tabla de niveles NIVELLARI no da nivel para el curso: NIVEL queda "
+                         "'Niv'");
+        }
+      } else {
+        informe.Anotar("CURSOS_DEL_CENTRO", posicion, pasos::Utf8(clave),
+                       "el curso no está en la tabla de niveles NIVELLARI: NIVEL queda 'Niv' y "
+                       "ESTUD en blanco");
       }
       const std::string curso = Left(AllTrim(registro.Valor(1)), 1);
       if (nivel.empty()) {
         nivel = "Niv";
       }
+      pasos::AnotarSiSeCorta(informe, cursost, "CURSOS_DEL_CENTRO", posicion, clave, "CLAVE",
+                             clave);
+      pasos::AnotarSiSeCorta(informe, cursost, "CURSOS_DEL_CENTRO", posicion, clave, "NIVEL",
+                             nivel);
+      pasos::AnotarSiSeCorta(informe, cursost, "CURSOS_DEL_CENTRO", posicion, clave, "ESTUD",
+                             estudio);
       cursost.Append();
       cursost.SetString("CLAVE", clave);
       cursost.SetString("NIVEL", nivel);
@@ -104,8 +123,11 @@ void TransformarCursosUnidades(EstadoPrograma& estado) {
   const auto unidades = pasos::Registros(estado, "UNIDADES");
   platform::Table grupost(dir, "GRUPOST.DBF");
   grupost.Open(platform::OpenMode::Shared);
+  int posicion = 0;
   for (const Registro& registro : unidades) {
+    ++posicion;
     if (!pasos::SeLee(registro)) {
+      pasos::AnotarOmitido(informe, "UNIDADES", posicion, registro);
       continue;
     }
     const std::string claveUnidad = AllTrim(registro.Valor(0));
@@ -114,12 +136,28 @@ void TransformarCursosUnidades(EstadoPrograma& estado) {
     Curso curso;
     if (auto it = cursoPorClave.find(claveCurso); it != cursoPorClave.end()) {
       curso = it->second;
+    } else {
+      informe.Anotar("UNIDADES", posicion, pasos::Utf8(claveUnidad),
+                     "el curso '" + pasos::Utf8(claveCurso) +
+                         "' de la unidad no está en CURSOS_DEL_CENTRO: NIVEL, CURSO y estudio "
+                         "quedan en blanco");
     }
     const std::string letra = Right(nombre, 1);
-    const std::string codigo = listaGrupos.Asignar(CodigoGrupo(nombre));
+    const std::string base = CodigoGrupo(nombre);
+    const std::string codigo = listaGrupos.Asignar(base);
+    if (listaGrupos.Numerado()) {
+      pasos::AnotarNumerado(informe, "UNIDADES", posicion, claveUnidad, "el código de grupo", base,
+                            codigo);
+    }
     const std::string descripcion = curso.estudio.empty()
                                         ? " " + curso.nivel + " " + curso.curso + " " + letra
                                         : "(" + nombre + ") " + curso.estudio;
+    pasos::AnotarSiSeCorta(informe, grupost, "UNIDADES", posicion, claveUnidad, "CLAVE",
+                           claveUnidad);
+    pasos::AnotarSiSeCorta(informe, grupost, "UNIDADES", posicion, claveUnidad, "CLAVECURSO",
+                           claveCurso);
+    pasos::AnotarSiSeCorta(informe, grupost, "UNIDADES", posicion, claveUnidad, "DESCRIP",
+                           descripcion);
 
     grupost.Append();
     grupost.SetString("ABREV", codigo);

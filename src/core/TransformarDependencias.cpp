@@ -1,4 +1,5 @@
 #include <string>
+#include <unordered_map>
 
 #include "core/Clipper.h"
 #include "core/ListaCodigos.h"
@@ -34,16 +35,38 @@ void TransformarDependencias(EstadoPrograma& estado) {
   platform::Table aulat(dir, "AULAT.DBF");
   aulat.Open(platform::OpenMode::Shared);
 
+  Informe& informe = estado.informe;
+  int posicion = 0;
+  // The record that first gave each ABREV (only the last four characters of
+  // a room code are kept, so distinct codes can meet there).
+  std::unordered_map<std::string, int> abrevDada;
   for (const Registro& registro : registros) {
+    ++posicion;
     if (!pasos::SeLee(registro)) {
+      pasos::AnotarOmitido(informe, "DEPENDENCIAS", posicion, registro);
       continue;
     }
     const std::string clave = AllTrim(registro.Valor(0));
     const std::string nombre = AllTrim(registro.Valor(1));
-    const std::string codigo = listaAulas.Asignar(clave.empty() ? Left(nombre, 6) : clave);
+    const std::string base = clave.empty() ? Left(nombre, 6) : clave;
+    const std::string codigo = listaAulas.Asignar(base);
+    if (listaAulas.Numerado()) {
+      pasos::AnotarNumerado(informe, "DEPENDENCIAS", posicion, clave, "el código de aula", base,
+                            codigo);
+    }
+    pasos::AnotarSiSeCorta(informe, aulat, "DEPENDENCIAS", posicion, clave, "NOMBRE", nombre);
+    pasos::AnotarSiSeCorta(informe, aulat, "DEPENDENCIAS", posicion, clave, "DEPCENTRO", clave);
+
+    const std::string abrev = Right(codigo, 4);
+    if (auto [anterior, nueva] = abrevDada.try_emplace(abrev, posicion); !nueva) {
+      informe.Anotar("DEPENDENCIAS", posicion, pasos::Utf8(clave),
+                     "el código de aula '" + pasos::Utf8(codigo) + "' deja en ABREV '" +
+                         pasos::Utf8(abrev) + "', la misma que el aula del registro " +
+                         std::to_string(anterior->second));
+    }
 
     aulat.Append();
-    aulat.SetString("ABREV", Right(codigo, 4));
+    aulat.SetString("ABREV", abrev);
     aulat.SetString("NOMBRE", nombre);
     aulat.SetString("DEPCENTRO", clave);
     aulat.Post();

@@ -38,8 +38,12 @@ void TransformarEmpleados(EstadoPrograma& estado) {
   platform::Table proft(dir, "PROFT.DBF");
   proft.Open(platform::OpenMode::Shared);
 
+  Informe& informe = estado.informe;
+  int posicion = 0;
   for (const Registro& registro : registros) {
+    ++posicion;
     if (!pasos::SeLee(registro)) {
+      pasos::AnotarOmitido(informe, "EMPLEADOS", posicion, registro);
       continue;
     }
     const std::string clave = AllTrim(registro.Valor(0));
@@ -50,8 +54,15 @@ void TransformarEmpleados(EstadoPrograma& estado) {
 
     const std::string nombre =
         AllTrim(apellido1) + " " + AllTrim(apellido2) + ", " + AllTrim(nombrePropio);
-    const std::string abrev =
-        listaAbrev.Asignar(Inicial(apellido1) + Inicial(apellido2) + Inicial(nombrePropio));
+    const std::string iniciales = Inicial(apellido1) + Inicial(apellido2) + Inicial(nombrePropio);
+    const std::string abrev = listaAbrev.Asignar(iniciales);
+    if (listaAbrev.Numerado()) {
+      pasos::AnotarNumerado(informe, "EMPLEADOS", posicion, clave, "la abreviatura", iniciales,
+                            abrev);
+    }
+    pasos::AnotarSiSeCorta(informe, proft, "EMPLEADOS", posicion, clave, "NOMBRE", nombre);
+    pasos::AnotarSiSeCorta(informe, proft, "EMPLEADOS", posicion, clave, "X_EMPLEADO", clave);
+    pasos::AnotarSiSeCorta(informe, proft, "EMPLEADOS", posicion, clave, "F_TOMAPOS", fechaToma);
 
     proft.Append();
     proft.SetString("ABREV", abrev);

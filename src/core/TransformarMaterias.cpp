@@ -95,9 +95,15 @@ void TransformarMaterias(EstadoPrograma& estado) {
   std::unordered_set<std::string> clavesAsignomt2;
   std::unordered_map<std::string, std::string> codPorCodLargoNombre;
 
+  Informe& informe = estado.informe;
+  int posicion = 0;
   auto anadirAsignomt2 = [&](const std::string& cod, const std::string& largo,
                              const std::string& nombre, const std::string& materia,
                              const std::string& oferta) {
+    pasos::AnotarSiSeCorta(informe, asignomt2, "MATERIAS", posicion, materia, "NOMBRE", nombre);
+    pasos::AnotarSiSeCorta(informe, asignomt2, "MATERIAS", posicion, materia, "MATERIA", materia);
+    pasos::AnotarSiSeCorta(informe, asignomt2, "MATERIAS", posicion, materia, "OFERTAMATRI",
+                           oferta);
     asignomt2.Append();
     asignomt2.SetString("COD", cod);
     asignomt2.SetString("CODLARGO", largo);
@@ -111,14 +117,19 @@ void TransformarMaterias(EstadoPrograma& estado) {
   };
 
   for (const Registro& registro : registros) {
+    ++posicion;
     if (!pasos::SeLee(registro)) {
+      pasos::AnotarOmitido(informe, "MATERIAS", posicion, registro);
       continue;
     }
     const std::string nombre = AllTrim(registro.Valor(2));
     const std::string materia = AllTrim(registro.Valor(1));
     const std::string oferta = AllTrim(registro.Valor(0));
     if (nombre.empty()) {
-      continue;  // nothing to build a code from, nor to match by name later
+      // Nothing to build a code from, nor to match by name later.
+      informe.Anotar("MATERIAS", posicion, pasos::Utf8(materia),
+                     "se omite: la materia no tiene nombre");
+      continue;
     }
     const Codigos codigos = CodigosDeNombre(nombre);
     const std::string nombreMayusculas = platform::UpperAscii(nombre);
@@ -143,6 +154,10 @@ void TransformarMaterias(EstadoPrograma& estado) {
     estado.ListaCodLargo.insert(codigos.largo);
     estado.ListaCodLargoNombre.insert(largoNombre);
     const std::string corto = listaCod.Asignar(codigos.corto);
+    if (listaCod.Numerado()) {
+      pasos::AnotarNumerado(informe, "MATERIAS", posicion, materia, "el código de materia",
+                            codigos.corto, corto);
+    }
 
     asignomt.Append();
     asignomt.SetString("COD", corto);

@@ -1,12 +1,15 @@
 // School days and time slots: DIASHORAST, DIASHORAST2 and PERIODOS from the
 // time frames (JORNADAS_ESCOLARES) and time slots (TRAMOS_HORARIOS).
+#include <functional>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "core/Clipper.h"
 #include "core/DocumentoIntercambio.h"
+#include "core/PasosComunes.h"
 #include "core/PasosImportacion.h"
 #include "platform/Paths.h"
 #include "platform/Table.h"
@@ -82,6 +85,37 @@ void BorrarSiExiste(const std::filesystem::path& dir, std::string_view nombre) {
   }
 }
 
+// Notes every time frame whose slots are left out: a frame not chosen, with
+// its slot count, and a chosen one whose code is longer than ten characters
+// (its slots are taken on the first ten, but PERIODOS compares the whole
+// code and gets no row for it).
+void AnotarMarcosNoElegidos(Informe& informe, const std::vector<Registro>& marcos,
+                            const std::vector<Registro>& tramos,
+                            const std::function<bool(const std::string&)>& elegido) {
+  int posicion = 0;
+  for (const Registro& marco : marcos) {
+    ++posicion;
+    const std::string codigo = AllTrim(marco.Valor(0));
+    const std::string corto = Left(codigo, 10);
+    if (elegido(corto)) {
+      if (codigo != corto) {
+        informe.Anotar("JORNADAS_ESCOLARES", posicion, pasos::Utf8(codigo),
+                       "el código del marco elegido tiene más de 10 caracteres: sus tramos pasan "
+                       "a DIASHORAST, pero el marco no pasa a PERIODOS");
+      }
+      continue;
+    }
+    int n = 0;
+    for (const Registro& tramo : tramos) {
+      if (Left(AllTrim(tramo.Valor(4)), 10) == corto)
+        ++n;
+    }
+    informe.Anotar("JORNADAS_ESCOLARES", posicion, pasos::Utf8(codigo),
+                   "marco horario no elegido: sus " + std::to_string(n) +
+                       " tramo(s) no pasan a DIASHORAST ni el marco a PERIODOS");
+  }
+}
+
 }  // namespace
 
 void TransformarTramos(EstadoPrograma& estado, InterfazUsuario& ui) {
@@ -114,10 +148,15 @@ void TransformarTramos(EstadoPrograma& estado, InterfazUsuario& ui) {
   auto esCodigo2 = [&](const std::string& f) { return codigo2 && f == *codigo2; };
 
   const std::vector<Registro> tramos = RegistrosDeGrupo(documento, "TRAMOS_HORARIOS");
+  Informe& informe = estado.informe;
+  AnotarMarcosNoElegidos(informe, RegistrosDeGrupo(documento, "JORNADAS_ESCOLARES"), tramos,
+                         [&](const std::string& f) { return f == codigo1 || esCodigo2(f); });
   for (int dia = 1; dia <= 7; ++dia) {
     int n1 = 0;
     int n2 = 0;
+    int posicion = 0;
     for (const Registro& tramo : tramos) {
+      ++posicion;
       const std::string marco = Left(AllTrim(tramo.Valor(4)), 10);
       if (marco != codigo1 && !esCodigo2(marco))
         continue;
@@ -138,6 +177,12 @@ void TransformarTramos(EstadoPrograma& estado, InterfazUsuario& ui) {
       diasHoras.SetString("MINUTOS", std::to_string(hasta - desde));
       diasHoras.SetString("MARCOXML", marco);
       diasHoras.Post();
+      if (dia == 1) {  // the same values on every day: noted once
+        pasos::AnotarSiSeCorta(informe, diasHoras, "TRAMOS_HORARIOS", posicion, codigo, "CODDIHO",
+                               codigo);
+        pasos::AnotarSiSeCorta(informe, diasHoras, "TRAMOS_HORARIOS", posicion, codigo, "TEXTOHOR",
+                               texto);
+      }
     }
   }
 
@@ -165,7 +210,9 @@ void TransformarTramos(EstadoPrograma& estado, InterfazUsuario& ui) {
 
   platform::Table periodos(dir, "PERIODOS.DBF");
   periodos.Open(platform::OpenMode::Shared);
+  int posicion = 0;
   for (const Registro& marco : RegistrosDeGrupo(documento, "JORNADAS_ESCOLARES")) {
+    ++posicion;
     const std::string codigo = AllTrim(marco.Valor(0));
     if (codigo != codigo1 && !esCodigo2(codigo))
       continue;
@@ -175,6 +222,10 @@ void TransformarTramos(EstadoPrograma& estado, InterfazUsuario& ui) {
     periodos.SetString("FECINI", AllTrim(marco.Valor(2)));
     periodos.SetString("FECFIN", AllTrim(marco.Valor(3)));
     periodos.Post();
+    for (const auto& [campo, k] : {std::pair{"JORNADA", 1}, {"FECINI", 2}, {"FECFIN", 3}}) {
+      pasos::AnotarSiSeCorta(informe, periodos, "JORNADAS_ESCOLARES", posicion, codigo, campo,
+                             AllTrim(marco.Valor(k)));
+    }
   }
   periodos.Close();
 }

@@ -2,11 +2,9 @@
 
 #include <string>
 
-class QWidget;
-
 // The help service of the windows: the table of contents or one topic of a
 // compiled help file, given by bare file name (found in the program
-// directory).
+// directory). AyudaChm (ui/VisorAyuda.h) is the program's own.
 namespace trasvelo::ui {
 
 class Ayuda {
@@ -20,16 +18,5 @@ class Ayuda {
 inline constexpr const char* kArchivoAyuda = "RACIMA.chm";
 // The topic of the main window, its panels and its buttons.
 inline constexpr int kTemaVentanaPrincipal = 3;
-
-// Until a help viewer is built in: says so in a message box.
-class AyudaNoDisponible : public Ayuda {
- public:
-  explicit AyudaNoDisponible(QWidget* padre = nullptr) : padre_(padre) {}
-  void AbrirIndiceAyuda(const std::string& archivo) override;
-  void AbrirTemaAyuda(const std::string& archivo, int tema) override;
-
- private:
-  QWidget* padre_;
-};
 
 }  // namespace trasvelo::ui

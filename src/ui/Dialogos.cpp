@@ -17,9 +17,13 @@ QString Texto(const std::string& texto) {
   return qtexto;
 }
 
-void Caja(QWidget* padre, QMessageBox::Icon icono, const std::string& texto) {
+void Caja(QWidget* padre, QMessageBox::Icon icono, const std::string& texto,
+          const std::string& detalle = {}) {
   QMessageBox caja(icono, QString::fromLatin1(kTituloAplicacion), Texto(texto), QMessageBox::Ok,
                    padre);
+  if (!detalle.empty()) {
+    caja.setDetailedText(Texto(detalle));
+  }
   caja.exec();
 }
 
@@ -47,6 +51,11 @@ std::optional<std::filesystem::path> ElegirArchivo(QWidget* padre,
 
 void MostrarMensaje(QWidget* padre, const std::string& texto) {
   Caja(padre, QMessageBox::Information, texto);
+}
+
+void MostrarMensajeConDetalle(QWidget* padre, const std::string& texto,
+                              const std::string& detalle) {
+  Caja(padre, QMessageBox::Information, texto, detalle);
 }
 
 void MostrarError(QWidget* padre, const std::string& texto) {

@@ -21,6 +21,9 @@ std::optional<std::filesystem::path> ElegirArchivo(QWidget* padre,
                                                    const core::DialogoArchivo& dialogo);
 // A message box titled "Trasvelo"; returns when the user dismisses it.
 void MostrarMensaje(QWidget* padre, const std::string& texto);
+// The same box with `detalle` as its detailed text, which the user opens on
+// demand ("Show Details...").
+void MostrarMensajeConDetalle(QWidget* padre, const std::string& texto, const std::string& detalle);
 // The error box titled "Trasvelo".
 void MostrarError(QWidget* padre, const std::string& texto);
 

@@ -183,6 +183,11 @@ void TMForm::MostrarMensaje(const std::string& texto) {
   ui::MostrarMensaje(PadreDialogos(), texto);
 }
 
+void TMForm::MostrarInforme(const std::string& texto, const core::Informe& informe) {
+  // The message stays as it is; the report waits behind "Show Details...".
+  ui::MostrarMensajeConDetalle(PadreDialogos(), texto, informe.Texto());
+}
+
 void TMForm::MostrarError(const std::string& texto) {
   ui::MostrarError(PadreDialogos(), texto);
 }

@@ -45,6 +45,7 @@ class TMForm : public QDialog, public core::InterfazUsuario {
   // core::InterfazUsuario
   std::optional<std::filesystem::path> ElegirArchivo(const core::DialogoArchivo& dialogo) override;
   void MostrarMensaje(const std::string& texto) override;
+  void MostrarInforme(const std::string& texto, const core::Informe& informe) override;
   void MostrarError(const std::string& texto) override;
   void CursorEspera(bool activo) override;
   core::EleccionMarcos ElegirMarcos(const std::filesystem::path& archivoXML) override;

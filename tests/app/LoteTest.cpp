@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Table.h"
+#include "platform/XmlDom.h"
 #include "support/TableDump.h"
 #include "support/TempDir.h"
 
@@ -66,7 +68,6 @@ Salida Ejecutar(const fs::path& programa, const std::vector<std::string>& argume
   return s;
 }
 
-
 // An exchange document with these time frames (code and name) and one slot
 // for each.
 std::string DocumentoConMarcos(const std::vector<std::string>& codigos) {
@@ -95,7 +96,11 @@ std::string DocumentoConMarcos(const std::vector<std::string>& codigos) {
 
 class LoteTest : public ::testing::Test {
  protected:
-  LoteTest() { fs::create_directories(trabajo); }
+  // The copies that imports make go to a folder of the test's own.
+  LoteTest() {
+    fs::create_directories(trabajo);
+    setenv("XDG_DATA_HOME", datos.path().c_str(), 1);
+  }
 
   Salida Lote(const std::vector<std::string>& argumentos) {
     return Ejecutar(TRASVELO_LOTE, argumentos, prefijo.path());
@@ -107,6 +112,7 @@ class LoteTest : public ::testing::Test {
 
   TempDir prefijo;
   TempDir documentos;
+  TempDir datos;
   fs::path trabajo = prefijo / "drive_c/VTEMP";
   const std::string muestra = (SourceDir() / "data/muestra/centro.xml").string();
 };
@@ -244,6 +250,196 @@ TEST_F(LoteTest, TheSampleSchoolGivesTheReviewedTables) {
                                  esperados / caso.escenario / (tabla + ".txt")));
     }
   }
+}
+
+// ---- Run report, trial runs, copies ---------------------------------------
+
+// The document with these groups ahead of its frames.
+std::string ConGrupos(const std::string& documento, const std::string& grupos) {
+  std::string d = documento;
+  d.replace(d.find("<BLOQUE_DATOS>"), 14, "<BLOQUE_DATOS>" + grupos);
+  return d;
+}
+
+// The records of a working table.
+long Registros(const fs::path& dir, const std::string& tabla) {
+  platform::Table t(dir, tabla);
+  t.Open(platform::OpenMode::Shared);
+  return t.RecordCount();
+}
+
+std::map<std::string, std::string> Bytes(const fs::path& carpeta) {
+  std::map<std::string, std::string> bytes;
+  for (const auto& [nombre, contenido] : Fotografiar(carpeta))
+    bytes[nombre] = contenido.second;
+  return bytes;
+}
+
+TEST_F(LoteTest, TheReportGoesToStandardErrorAndToTheCsvFile) {
+  const std::string documento = Documento(
+      "avisos.xml",
+      ConGrupos(DocumentoConMarcos({"JM"}),
+                "<grupo_datos seq=\"MATERIAS\"><grupo_datos><dato>X</dato></grupo_datos>"
+                "</grupo_datos><grupo_datos seq=\"DEPENDENCIAS\">"
+                "<grupo_datos><dato>A,\"1</dato><dato>Aula</dato></grupo_datos>"
+                "<grupo_datos><dato>A,\"1</dato><dato>Aula</dato></grupo_datos></grupo_datos>"));
+  const fs::path csv = documentos / "informe.csv";
+  Salida s = Lote({"exportar", documento, "--informe", csv.string()});
+  EXPECT_EQ(s.estado, 0) << s.err;
+  EXPECT_EQ(s.out, "Proceso finalizado\n");
+  EXPECT_EQ(s.err,
+            "Aviso: MATERIAS, registro 1, clave 'X': se omite: el registro tiene 1 valor(es), y "
+            "hacen falta al menos dos\n"
+            "Aviso: DEPENDENCIAS, registro 2, clave 'A,\"1': el código de aula 'A,\"1' ya estaba "
+            "en uso: se numera como 'A,\"11'\n");
+  EXPECT_EQ(ReadFile(csv),
+            "origen,registro,clave,motivo\r\n"
+            "MATERIAS,1,X,\"se omite: el registro tiene 1 valor(es), y hacen falta al menos "
+            "dos\"\r\n"
+            "DEPENDENCIAS,2,\"A,\"\"1\",\"el código de aula 'A,\"\"1' ya estaba en uso: se numera "
+            "como 'A,\"\"11'\"\r\n");
+
+  // A clean run leaves a report of its own, with nothing in it.
+  s = Lote(
+      {"exportar", Documento("uno.xml", DocumentoConMarcos({"JM"})), "--informe", csv.string()});
+  EXPECT_EQ(s.estado, 0) << s.err;
+  EXPECT_THAT(s.err, IsEmpty());
+  EXPECT_EQ(ReadFile(csv), "origen,registro,clave,motivo\r\n");
+}
+
+TEST_F(LoteTest, AnImportTrialTouchesNothingAndCountsWhatTheRealRunWrites) {
+  ASSERT_EQ(Lote({"exportar", muestra, "--marcos", "JM,JT"}).estado, 0);
+  fs::create_directories(datos / "trasvelo/copias");
+  const Instantanea antes = Fotografiar(trabajo);
+  const Instantanea copiasAntes = Fotografiar(datos / "trasvelo/copias");
+
+  Salida prueba = Lote({"exportar", muestra, "--marcos", "JT", "--prueba"});
+  ASSERT_EQ(prueba.estado, 0) << prueba.err;
+  EXPECT_EQ(Fotografiar(trabajo), antes);
+  EXPECT_EQ(Fotografiar(datos / "trasvelo/copias"), copiasAntes);
+  EXPECT_THAT(prueba.err, HasSubstr("Aviso: JORNADAS_ESCOLARES"));  // JM not chosen
+
+  ASSERT_EQ(Lote({"exportar", muestra, "--marcos", "JT"}).estado, 0);
+  std::string esperado = "Proceso finalizado\n";
+  esperado += "Prueba en un directorio temporal: el directorio de trabajo no se ha tocado.\n";
+  for (const std::string tabla : {"ASIGNOMT", "ASIGNOMT2", "PROFT", "AULAT", "CURSOST", "GRUPOST",
+                                  "ASIGT", "DIASHORAST", "DIASHORAST2", "PERIODOS"}) {
+    esperado += tabla + ": " + std::to_string(Registros(trabajo, tabla)) + " registros\n";
+  }
+  EXPECT_EQ(prueba.out, esperado);
+  EXPECT_GT(Registros(trabajo, "PROFT"), 0);
+}
+
+TEST_F(LoteTest, AnExportTrialWritesNothingAndCountsWhatTheRealRunWrites) {
+  ASSERT_EQ(Lote({"exportar", muestra, "--marcos", "JM"}).estado, 0);
+  std::string abrev;
+  {
+    platform::Table proft(trabajo, "PROFT");
+    proft.Open(platform::OpenMode::Shared);
+    proft.First();
+    abrev = proft.AsString("ABREV");
+  }
+  platform::CreateTable(trabajo, "SOLUC.DBF",
+                        {{"PROF", platform::FieldType::Text, 10},
+                         {"DIA", platform::FieldType::Integer, 0},
+                         {"HORA", platform::FieldType::Integer, 0},
+                         {"MARCO", platform::FieldType::Text, 1},
+                         {"ASIG", platform::FieldType::Text, 10},
+                         {"CODGRUPO", platform::FieldType::Text, 10},
+                         {"TAREA", platform::FieldType::Text, 10},
+                         {"AULA", platform::FieldType::Text, 10}});
+  {
+    platform::Table soluc(trabajo, "SOLUC.DBF");
+    soluc.Open(platform::OpenMode::Exclusive);
+    for (const auto& [prof, dia] : {std::pair{abrev, 1}, {abrev, 0}, {std::string("NADIE"), 1}}) {
+      soluc.Append();
+      soluc.SetString("PROF", prof);
+      soluc.SetInteger("DIA", dia);
+      soluc.SetInteger("HORA", 1);
+      soluc.SetString("MARCO", "0");
+      soluc.SetString("TAREA", "48");
+      soluc.Post();
+    }
+  }
+  const fs::path archivo = documentos / "centro.xml";
+  fs::copy_file(muestra, archivo);
+  const Instantanea antes = Fotografiar(trabajo);
+  const Instantanea carpetaAntes = Fotografiar(documentos.path());
+
+  Salida prueba = Lote({"importar", archivo.string(), "--prueba"});
+  ASSERT_EQ(prueba.estado, 0) << prueba.err;
+  EXPECT_EQ(Fotografiar(trabajo), antes);
+  EXPECT_EQ(Fotografiar(documentos.path()), carpetaAntes);
+  EXPECT_THAT(prueba.err, HasSubstr("Aviso: SOLUC, registro 3, clave 'NADIE'"));
+  EXPECT_THAT(prueba.err, HasSubstr("Aviso: SOLUC, registro 2, clave '" + abrev + "': DIA 0"));
+
+  Salida real = Lote({"importar", archivo.string()});
+  ASSERT_EQ(real.estado, 0) << real.err;
+  platform::XmlDocument escrito;
+  ASSERT_TRUE(escrito.Load(documentos / "ResultadoVelmoscentro.xml"));
+  const size_t profesores =
+      escrito.SelectNodes("//grupo_datos[starts-with(@seq,'HORARIO_REGULAR_PROFESOR_')]").Length();
+  const size_t actividades =
+      escrito.SelectNodes("//grupo_datos[starts-with(@seq,'ACTIVIDAD_')]").Length();
+  EXPECT_EQ(actividades, 1u);
+  EXPECT_EQ(prueba.out, "Prueba: no se ha escrito ningún documento.\nProfesores: " +
+                            std::to_string(profesores) +
+                            "\nActividades: " + std::to_string(actividades) + "\n");
+}
+
+TEST_F(LoteTest, RestoreBringsBackTheTablesAnImportReplaced) {
+  EXPECT_EQ(Lote({"restaurar", "a", "b"}).estado, 2);
+  Salida ninguna = Lote({"restaurar"});
+  EXPECT_EQ(ninguna.estado, 1);
+  EXPECT_THAT(ninguna.err, HasSubstr("No hay ninguna copia"));
+
+  ASSERT_EQ(Lote({"exportar", Documento("uno.xml", DocumentoConMarcos({"JM"}))}).estado, 0);
+  const auto primera = Bytes(trabajo);
+  ASSERT_EQ(Lote({"exportar", muestra, "--marcos", "JM,JT"}).estado, 0);
+  const auto segunda = Bytes(trabajo);
+  ASSERT_NE(primera, segunda);
+  ASSERT_EQ(Lote({"exportar", muestra, "--marcos", "JM"}).estado, 0);
+  std::vector<std::string> copias;
+  for (const auto& [nombre, contenido] : Fotografiar(datos / "trasvelo/copias"))
+    copias.push_back(nombre);
+  ASSERT_EQ(copias.size(), 2u);
+
+  // The newest copy: the tables before the last import.
+  Salida s = Lote({"restaurar"});
+  EXPECT_EQ(s.estado, 0) << s.err;
+  EXPECT_THAT(s.out, HasSubstr(copias[1]));
+  EXPECT_EQ(Bytes(trabajo), segunda);
+  // A copy by its name.
+  s = Lote({"restaurar", copias[0]});
+  EXPECT_EQ(s.estado, 0) << s.err;
+  EXPECT_EQ(Bytes(trabajo), primera);
+  s = Lote({"restaurar", "20000101-000000"});
+  EXPECT_EQ(s.estado, 1);
+  EXPECT_THAT(s.err, HasSubstr("20000101-000000"));
+
+  // Not while another program holds a table.
+  const Instantanea antes = Fotografiar(trabajo);
+  int listo[2], seguir[2];
+  ASSERT_EQ(pipe(listo), 0);
+  ASSERT_EQ(pipe(seguir), 0);
+  const pid_t hijo = fork();
+  ASSERT_GE(hijo, 0);
+  if (hijo == 0) {
+    platform::Table grupos(trabajo, "GRUPOST");
+    grupos.Open(platform::OpenMode::Exclusive);
+    char c = 'x';
+    (void)!write(listo[1], &c, 1);
+    (void)!read(seguir[0], &c, 1);
+    _exit(0);
+  }
+  char c;
+  ASSERT_EQ(read(listo[0], &c, 1), 1);
+  s = Lote({"restaurar", copias[1]});
+  (void)!write(seguir[1], &c, 1);
+  waitpid(hijo, nullptr, 0);
+  EXPECT_EQ(s.estado, 1);
+  EXPECT_THAT(s.err, HasSubstr("La tabla GRUPOST"));
+  EXPECT_EQ(Fotografiar(trabajo), antes);
 }
 
 }  // namespace

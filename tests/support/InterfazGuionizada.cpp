@@ -51,6 +51,11 @@ void InterfazGuionizada::MostrarMensaje(const std::string& texto) {
   llamadas.push_back("Mensaje: " + texto);
 }
 
+void InterfazGuionizada::MostrarInforme(const std::string& texto, const core::Informe& informe) {
+  llamadas.push_back("Mensaje: " + texto);
+  informes.push_back(informe);
+}
+
 void InterfazGuionizada::MostrarError(const std::string& texto) {
   llamadas.push_back("Error: " + texto);
 }

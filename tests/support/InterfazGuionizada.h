@@ -30,6 +30,9 @@ class InterfazGuionizada : public core::InterfazUsuario {
   // "Cursor: 1" / "Cursor: 0", "ElegirMarcos: <ruta>", "DesactivarBotones",
   // "CerrarVentana".
   std::vector<std::string> llamadas;
+  // The reports shown with a message (MostrarInforme), in order; the message
+  // itself is recorded in `llamadas` as any other "Mensaje: <texto>".
+  std::vector<core::Informe> informes;
   // The file dialogs shown, as the run configured them.
   std::vector<core::DialogoArchivo> dialogos;
 
@@ -40,6 +43,7 @@ class InterfazGuionizada : public core::InterfazUsuario {
 
   std::optional<std::filesystem::path> ElegirArchivo(const core::DialogoArchivo& dialogo) override;
   void MostrarMensaje(const std::string& texto) override;
+  void MostrarInforme(const std::string& texto, const core::Informe& informe) override;
   void MostrarError(const std::string& texto) override;
   void CursorEspera(bool activo) override;
   core::EleccionMarcos ElegirMarcos(const std::filesystem::path& archivoXML) override;
